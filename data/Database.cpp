@@ -1,0 +1,591 @@
+#include "data/Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+namespace db {
+
+DbError::DbError(const QString &message, int code) : std::runtime_error(message.toStdString()), m_code(code) {}
+
+// ---------------------------------------------------------------------------------------------
+// Statement
+
+Statement::Statement(Connection &connection, const QString &sql) : m_connection(connection)
+{
+    if (!connection.isOpen())
+        throw DbError(QStringLiteral("数据库连接未打开"));
+    const QByteArray utf8 = sql.toUtf8();
+    connection.check(sqlite3_prepare_v2(connection.handle(), utf8.constData(), int(utf8.size()), &m_stmt, nullptr));
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::bind(int index, const QString &text)
+{
+    // SQLITE_TRANSIENT: SQLite copies the text, so the temporary UTF-16 buffer may go.
+    m_connection.check(sqlite3_bind_text16(m_stmt, index, text.utf16(), int(text.size() * sizeof(char16_t)),
+                                           SQLITE_TRANSIENT));
+}
+
+void Statement::bind(int index, qint64 value)
+{
+    m_connection.check(sqlite3_bind_int64(m_stmt, index, value));
+}
+
+void Statement::bindNull(int index)
+{
+    m_connection.check(sqlite3_bind_null(m_stmt, index));
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    // Reset releases the read lock at once, so another connection is not kept waiting.
+    sqlite3_reset(m_stmt);
+    m_connection.check(rc);
+    return false;
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+QString Statement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+QString Statement::text(int column) const
+{
+    const void *p = sqlite3_column_text16(m_stmt, column);
+    if (!p)
+        return QString();
+    const int bytes = sqlite3_column_bytes16(m_stmt, column);
+    return QString(reinterpret_cast<const QChar *>(p), bytes / 2);
+}
+
+qint64 Statement::int64(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connection
+
+Connection::Connection(QObject *parent) : QObject(parent) {}
+
+Connection::~Connection()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+}
+
+void Connection::check(int rc) const
+{
+    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
+        return;
+    QString text = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    throw DbError(text, rc);
+}
+
+void Connection::open()
+{
+    if (m_db)
+        return;
+    sqlite3 *handle = nullptr;
+    const QByteArray path = QDir::toNativeSeparators(m_path).toUtf8();
+    // Read-write, never create: a missing file is an error, not a new empty database.
+    const int rc = sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(handle);
+        throw DbError(QStringLiteral("%1: %2").arg(text, QDir::toNativeSeparators(m_path)), rc);
+    }
+    m_db = handle;
+    try {
+        // The key goes in as a quoted SQL literal; it is never part of an error text.
+        QString quoted = m_password;
+        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+        exec(QStringLiteral("PRAGMA key = '%1'").arg(quoted));
+        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+        // A wrong key or a foreign file only shows at the first read: check at once. A 0-byte
+        // file would pass as an empty database, so the two tables must be there too.
+        Statement tables(*this, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('outrxx','inrxx')"));
+        tables.step();
+        if (tables.int64(0) < 2)
+            throw DbError(QStringLiteral("数据库文件中缺少 outrxx 或 inrxx 表: %1").arg(QDir::toNativeSeparators(m_path)));
+        // A rollback journal, never WAL: a byte copy of the file is then always a whole database.
+        exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        exec(QStringLiteral("PRAGMA synchronous = FULL"));
+        // Keep decrypted pages of a big book in memory: rereads and searches skip the cipher.
+        exec(QStringLiteral("PRAGMA cache_size = -32768"));
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
+}
+
+void Connection::close()
+{
+    if (!m_db)
+        return;
+    emit aboutToClose();
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void Connection::exec(const QString &sql)
+{
+    if (!m_db)
+        throw DbError(QStringLiteral("数据库连接未打开"));
+    Statement st(*this, sql);
+    while (st.step()) {
+    }
+}
+
+qint64 Connection::lastInsertRowId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+int Connection::changes() const
+{
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+
+QString connectionPath()
+{
+    return QDir::currentPath() + QStringLiteral("/data.mdb");
+}
+
+QStringList senderColumns()
+{
+    return {QStringLiteral("单位名称"), QStringLiteral("寄件人姓名"), QStringLiteral("寄件地址"),
+            QStringLiteral("邮政编码"), QStringLiteral("联系电话"),   QStringLiteral("手机号码"),
+            QStringLiteral("签名")};
+}
+
+QStringList recipientColumns()
+{
+    return {QStringLiteral("单位名称"), QStringLiteral("收件人姓名"), QStringLiteral("收件地址"),
+            QStringLiteral("邮政编码"), QStringLiteral("联系电话"),   QStringLiteral("手机号码"),
+            QStringLiteral("备注")};
+}
+
+void createDatabase(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        throw DbError(QStringLiteral("文件已存在，不会覆盖: %1").arg(QDir::toNativeSeparators(path)));
+    sqlite3 *handle = nullptr;
+    const QByteArray native = QDir::toNativeSeparators(path).toUtf8();
+    int rc = sqlite3_open_v2(native.constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(handle);
+        throw DbError(QStringLiteral("%1: %2").arg(text, QDir::toNativeSeparators(path)), rc);
+    }
+    auto columns = [](const QStringList &names) {
+        QStringList defs;
+        for (const QString &n : names)
+            defs << QStringLiteral("\"%1\" TEXT").arg(n);
+        return defs.join(QStringLiteral(", "));
+    };
+    const QString sql = QStringLiteral("PRAGMA key = '%1';"
+                                       "PRAGMA journal_mode = DELETE;"
+                                       "BEGIN;"
+                                       "CREATE TABLE outrxx (%2);"
+                                       "CREATE TABLE inrxx (%3);"
+                                       "COMMIT;")
+                            .arg(QString::fromLatin1(kDatabasePassword), columns(senderColumns()),
+                                 columns(recipientColumns()));
+    char *err = nullptr;
+    rc = sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        const QString text = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
+        sqlite3_free(err);
+        sqlite3_close_v2(handle);
+        QFile::remove(path);
+        throw DbError(text, rc);
+    }
+    sqlite3_close_v2(handle);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dataset
+
+Dataset::Dataset(QObject *parent) : QObject(parent) {}
+
+void Dataset::setConnection(Connection *connection)
+{
+    if (m_connection)
+        disconnect(m_connection, nullptr, this, nullptr);
+    m_connection = connection;
+    if (m_connection)
+        connect(m_connection, &Connection::aboutToClose, this, &Dataset::close);
+}
+
+void Dataset::setSql(const QString &sql, const QStringList &params)
+{
+    if (isActive())
+        close();
+    static const QRegularExpression shape(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+([\\w\\p{L}]+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const auto match = shape.match(sql);
+    m_sql = sql;
+    m_params = params;
+    m_table = match.hasMatch() ? match.captured(1) : QString();
+}
+
+void Dataset::requireActive() const
+{
+    if (!isActive())
+        throw DbError(QStringLiteral("数据集已关闭，无法执行此操作"));
+}
+
+void Dataset::requireEditing() const
+{
+    if (m_state != State::Edit && m_state != State::Insert)
+        throw DbError(QStringLiteral("数据集不在编辑或插入状态"));
+}
+
+void Dataset::open()
+{
+    if (isActive())
+        return;
+    if (!m_connection)
+        throw DbError(QStringLiteral("数据集没有连接"));
+    if (m_table.isEmpty())
+        throw DbError(QStringLiteral("不支持的查询语句: %1").arg(m_sql));
+    m_connection->open();
+    load();
+    m_state = State::Browse;
+    m_current = m_rowids.empty() ? -1 : 0;
+    m_eof = m_rowids.empty();
+    emit reset();
+    emit currentChanged(m_current);
+}
+
+void Dataset::load()
+{
+    // The statement reads "select * from t ..."; asking for the rowid in front lets edits find
+    // their row again without any key column in the table.
+    static const QRegularExpression star(QStringLiteral("^\\s*select\\s+\\*"), QRegularExpression::CaseInsensitiveOption);
+    QString sql = m_sql;
+    sql.replace(star, QStringLiteral("SELECT rowid, *"));
+    Statement st(*m_connection, sql);
+    for (int i = 0; i < m_params.size(); ++i)
+        st.bind(i + 1, m_params.at(i));
+
+    m_fields.clear();
+    for (int c = 1; c < st.columnCount(); ++c)
+        m_fields << st.columnName(c);
+    const int n = m_fields.size();
+
+    std::vector<qint64> rowids;
+    std::vector<QString> texts;
+    std::vector<quint32> ends;
+    QString row;
+    while (st.step()) {
+        row.clear();
+        rowids.push_back(st.int64(0));
+        for (int c = 0; c < n; ++c) {
+            const void *p = sqlite3_column_text16(st.handle(), c + 1);
+            if (p)
+                row.append(reinterpret_cast<const QChar *>(p), sqlite3_column_bytes16(st.handle(), c + 1) / 2);
+            ends.push_back(quint32(row.size()));
+        }
+        texts.emplace_back(row.constData(), row.size());
+    }
+    m_rowids.swap(rowids);
+    m_rowText.swap(texts);
+    m_ends.swap(ends);
+}
+
+void Dataset::close()
+{
+    if (!isActive())
+        return;
+    m_state = State::Inactive;
+    m_rowids.clear();
+    m_rowids.shrink_to_fit();
+    m_rowText.clear();
+    m_rowText.shrink_to_fit();
+    m_ends.clear();
+    m_ends.shrink_to_fit();
+    m_fields.clear();
+    m_buffer.clear();
+    m_modified.clear();
+    m_current = -1;
+    m_eof = true;
+    emit reset();
+    emit currentChanged(-1);
+}
+
+int Dataset::recNo() const
+{
+    if (m_state == State::Insert || m_current < 0)
+        return -1;
+    return m_current + 1;
+}
+
+void Dataset::setCurrent(int row, bool atEof)
+{
+    const bool changed = row != m_current;
+    m_current = row;
+    m_eof = atEof;
+    if (changed)
+        emit currentChanged(row);
+}
+
+void Dataset::setCurrentRow(int row)
+{
+    requireActive();
+    if (row < 0 || row >= recordCount())
+        return;
+    if (m_state == State::Edit || m_state == State::Insert)
+        cancel();
+    setCurrent(row, false);
+}
+
+void Dataset::first()
+{
+    requireActive();
+    if (m_state == State::Edit || m_state == State::Insert)
+        cancel();
+    setCurrent(m_rowids.empty() ? -1 : 0, m_rowids.empty());
+}
+
+void Dataset::next()
+{
+    requireActive();
+    if (m_state == State::Edit || m_state == State::Insert)
+        cancel();
+    if (m_current + 1 < recordCount())
+        setCurrent(m_current + 1, false);
+    else
+        m_eof = true; // stays on the last row, past it
+}
+
+void Dataset::last()
+{
+    requireActive();
+    if (m_state == State::Edit || m_state == State::Insert)
+        cancel();
+    setCurrent(recordCount() - 1, m_rowids.empty());
+}
+
+QString Dataset::value(int row, int column) const
+{
+    if (row < 0 || row >= recordCount() || column < 0 || column >= fieldCount())
+        return QString();
+    const size_t base = size_t(row) * size_t(fieldCount());
+    const quint32 begin = column == 0 ? 0 : m_ends[base + column - 1];
+    const quint32 end = m_ends[base + column];
+    return m_rowText[row].mid(int(begin), int(end - begin));
+}
+
+int Dataset::rowOfRowId(qint64 rowid) const
+{
+    for (size_t i = 0; i < m_rowids.size(); ++i)
+        if (m_rowids[i] == rowid)
+            return int(i);
+    return -1;
+}
+
+QString Dataset::fieldText(const QString &name) const
+{
+    const int column = fieldIndex(name);
+    if (column < 0)
+        return QString();
+    if (m_state == State::Edit || m_state == State::Insert)
+        return m_buffer.value(column);
+    return value(m_current, column);
+}
+
+void Dataset::setFieldText(const QString &name, const QString &text)
+{
+    requireEditing();
+    const int column = fieldIndex(name);
+    if (column < 0)
+        throw DbError(QStringLiteral("字段不存在: %1").arg(name));
+    m_buffer[column] = text;
+    m_modified[size_t(column)] = true;
+}
+
+void Dataset::edit()
+{
+    requireActive();
+    if (m_state == State::Edit || m_state == State::Insert)
+        return;
+    if (m_rowids.empty() || m_current < 0) {
+        append();
+        return;
+    }
+    m_buffer.clear();
+    for (int c = 0; c < fieldCount(); ++c)
+        m_buffer << value(m_current, c);
+    m_modified.assign(size_t(fieldCount()), false);
+    m_state = State::Edit;
+}
+
+void Dataset::append()
+{
+    requireActive();
+    if (m_state == State::Edit || m_state == State::Insert)
+        cancel();
+    m_buffer.clear();
+    for (int c = 0; c < fieldCount(); ++c)
+        m_buffer << QString();
+    m_modified.assign(size_t(fieldCount()), false);
+    m_state = State::Insert;
+}
+
+void Dataset::cancel()
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        m_state = State::Browse;
+    m_buffer.clear();
+    m_modified.clear();
+}
+
+void Dataset::post()
+{
+    requireEditing();
+    QStringList columns;
+    QStringList values;
+    for (int c = 0; c < fieldCount(); ++c) {
+        if (m_modified[size_t(c)]) {
+            columns << m_fields.at(c);
+            values << m_buffer.at(c);
+        }
+    }
+    auto quoteName = [](const QString &name) {
+        QString q = name;
+        q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        return QLatin1Char('"') + q + QLatin1Char('"');
+    };
+
+    if (m_state == State::Insert) {
+        QString sql;
+        if (columns.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(m_table));
+        } else {
+            QStringList names, marks;
+            for (const QString &c : columns) {
+                names << quoteName(c);
+                marks << QStringLiteral("?");
+            }
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteName(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        }
+        Statement st(*m_connection, sql);
+        for (int i = 0; i < values.size(); ++i)
+            st.bind(i + 1, values.at(i));
+        st.step();
+        const qint64 rowid = m_connection->lastInsertRowId();
+
+        QString text;
+        for (int c = 0; c < fieldCount(); ++c) {
+            text += m_buffer.at(c);
+            m_ends.push_back(quint32(text.size()));
+        }
+        m_rowids.push_back(rowid);
+        m_rowText.push_back(text);
+        m_state = State::Browse;
+        m_buffer.clear();
+        m_modified.clear();
+        const int row = recordCount() - 1;
+        emit rowInserted(row);
+        m_current = -2; // force the notification even when the row number is unchanged
+        setCurrent(row, false);
+        return;
+    }
+
+    // Edit: write the columns that were set, to the row it was started on.
+    const int row = m_current;
+    if (!columns.isEmpty()) {
+        QStringList sets;
+        for (const QString &c : columns)
+            sets << quoteName(c) + QStringLiteral("=?");
+        Statement st(*m_connection, QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
+                                        .arg(quoteName(m_table), sets.join(QLatin1Char(','))));
+        int i = 1;
+        for (const QString &v : values)
+            st.bind(i++, v);
+        st.bind(i, m_rowids[size_t(row)]);
+        st.step();
+        if (m_connection->changes() == 0)
+            throw DbError(QStringLiteral("要修改的记录已不存在"));
+    }
+    QString text;
+    const size_t base = size_t(row) * size_t(fieldCount());
+    for (int c = 0; c < fieldCount(); ++c) {
+        text += m_buffer.at(c);
+        m_ends[base + c] = quint32(text.size());
+    }
+    m_rowText[size_t(row)] = text;
+    m_state = State::Browse;
+    m_buffer.clear();
+    m_modified.clear();
+    emit rowChanged(row);
+}
+
+void Dataset::deleteCurrent()
+{
+    requireActive();
+    if (m_state == State::Edit || m_state == State::Insert)
+        cancel();
+    if (m_current < 0)
+        throw DbError(QStringLiteral("没有可删除的记录"));
+    const int row = m_current;
+    Statement st(*m_connection,
+                 QStringLiteral("DELETE FROM \"%1\" WHERE rowid=?").arg(QString(m_table).replace(QLatin1Char('"'), QLatin1String("\"\""))));
+    st.bind(1, m_rowids[size_t(row)]);
+    st.step();
+
+    const size_t n = size_t(fieldCount());
+    m_rowids.erase(m_rowids.begin() + row);
+    m_rowText.erase(m_rowText.begin() + row);
+    m_ends.erase(m_ends.begin() + ptrdiff_t(size_t(row) * n), m_ends.begin() + ptrdiff_t(size_t(row + 1) * n));
+    emit rowRemoved(row);
+    const int newCurrent = m_rowids.empty() ? -1 : std::min(row, recordCount() - 1);
+    m_current = -2;
+    setCurrent(newCurrent, m_rowids.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void runOpenSequence(Connection &connection, Dataset &senderQuery, Dataset &recipientQuery, bool closeConnectionFirst)
+{
+    if (closeConnectionFirst)
+        connection.close();
+    senderQuery.close();
+    recipientQuery.close();
+    connection.setPath(connectionPath());
+    senderQuery.setConnection(&connection);
+    recipientQuery.setConnection(&connection);
+    senderQuery.setSql(QStringLiteral("select * from outrxx"));
+    recipientQuery.setSql(QStringLiteral("select * from inrxx"));
+    senderQuery.open();
+    recipientQuery.open();
+    connection.open();
+}
+
+} // namespace db

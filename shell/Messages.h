@@ -1,0 +1,24 @@
+#pragma once
+
+// Every message of the program: a modal box owned by the window whose handler shows it, with
+// the caption "提示", one OK button and no icon. Tests install a recorder instead of the box.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace messages {
+
+void show(QWidget *owner, const QString &text);
+
+// While a recorder is set, show() hands the text to it instead of opening a box.
+using Recorder = std::function<void(QWidget *owner, const QString &text)>;
+void setRecorder(Recorder recorder);
+
+// The application-wide error box: the text of an error that ended an event handler.
+void showError(QWidget *owner, const QString &text);
+void setErrorRecorder(Recorder recorder);
+
+} // namespace messages
