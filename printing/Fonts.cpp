@@ -1,16 +1,16 @@
 #include "printing/Fonts.h"
 
-#include <QFontDatabase>
+#include <QStringList>
 
 namespace fonts {
 
 void installSubstitutions()
 {
-    QFont::insertSubstitutions(QStringLiteral("宋体"), QStringList{QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW")});
+    QFont::insertSubstitutions(QStringLiteral("宋体"), (QStringList() << QStringLiteral("AR PL UMing CN") << QStringLiteral("AR PL UMing TW")));
     QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"));
     // Not UMing: its Latin letters are fixed-width. Chinese in these controls falls back to UMing.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("AR PL UMing CN")});
+                               (QStringList() << QStringLiteral("DejaVu Sans") << QStringLiteral("AR PL UMing CN")));
 }
 
 QFont songPixels(int pixelSize, bool bold)
