@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <exception>
 #include <functional>
 
 class QWidget;
@@ -20,5 +21,16 @@ void setRecorder(Recorder recorder);
 // The application-wide error box: the text of an error that ended an event handler.
 void showError(QWidget *owner, const QString &text);
 void setErrorRecorder(Recorder recorder);
+
+// Runs one event handler: an error it raises ends it there and is shown in the error box; the
+// program goes on.
+template <class Handler> void guard(QWidget *owner, Handler &&handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &e) {
+        showError(owner, QString::fromUtf8(e.what()));
+    }
+}
 
 } // namespace messages

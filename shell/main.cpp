@@ -1,1 +1,31 @@
-int main() { return 0; }
+// Program entry: creates the windows once, in order (main window, backup, single print, batch
+// print), shows the main window and runs until it closes.
+
+#include "shell/Application.h"
+#include "shell/Unit1.h"
+
+#include <QDialog>
+
+namespace {
+QDialog *placeholderWindow(const QString &caption, QWidget *owner)
+{
+    auto *dialog = new QDialog(owner);
+    dialog->setWindowTitle(caption);
+    return dialog;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Application application(argc, argv);
+    app::configure();
+
+    TForm1 Form1;
+    QDialog *SjbfForm = placeholderWindow(QStringLiteral("数据库备份与恢复"), &Form1);
+    QDialog *StForm = placeholderWindow(QStringLiteral("单张打印EMS快递单"), &Form1);
+    QDialog *plstForm = placeholderWindow(QStringLiteral("批量打印EMS快递单"), &Form1);
+    Form1.setSecondaryWindows(SjbfForm, StForm, plstForm);
+
+    Form1.show();
+    return application.exec();
+}

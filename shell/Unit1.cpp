@@ -1,0 +1,396 @@
+#include "shell/Unit1.h"
+
+#include "printing/Fonts.h"
+#include "recipients/RecipientPage.h"
+#include "sender/SenderPage.h"
+#include "shell/Controls.h"
+#include "shell/Links.h"
+#include "shell/Messages.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QEvent>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+struct ButtonDef
+{
+    int number;      // SpeedButtonN
+    int panel;       // PanelN
+    int left, top, width, height;
+    const char *caption;
+    const char *icon;
+    int iconSize;
+    int gap;
+};
+
+const ButtonDef kMainBar[] = {
+    {1, 2, 10, 5, 80, 28, "收件信息", ":/icons/main_recipients.png", 22, 0},
+    {2, 3, 100, 5, 80, 28, "寄件信息", ":/icons/main_sender.png", 22, 0},
+    {3, 4, 190, 5, 80, 28, "数据备份", ":/icons/main_backup.png", 22, 2},
+    {4, 5, 280, 5, 80, 28, "单张打印", ":/icons/main_print_single.png", 22, 2},
+    {5, 6, 370, 5, 80, 28, "批量打印", ":/icons/main_print_batch.png", 22, 2},
+    {6, 7, 460, 5, 80, 28, "帮助主题", ":/icons/main_help.png", 22, 2},
+    {7, 8, 550, 5, 80, 28, "退出软件", ":/icons/main_exit.png", 22, 2},
+};
+
+const ButtonDef kSenderBar[] = {
+    {8, 9, 10, 2, 80, 25, "保 存", ":/icons/save.png", 16, 5},
+};
+
+const ButtonDef kRecipientBar[] = {
+    {9, 10, 10, 3, 80, 25, "添 加", ":/icons/add.png", 16, 5},
+    {10, 11, 100, 3, 80, 25, "修 改", ":/icons/modify.png", 16, 5},
+    {11, 14, 190, 3, 80, 25, "删 除", ":/icons/delete.png", 16, 5},
+    {12, 15, 280, 3, 80, 25, "查 询", ":/icons/search.png", 16, 5},
+    {13, 16, 370, 3, 80, 25, "导 出", ":/icons/export.png", 22, 4},
+};
+
+struct HoverRule
+{
+    const char *control;
+    int white; // 0: none
+    std::initializer_list<int> reset;
+};
+
+// Which panel turns white and which go back to button face, per control under the pointer.
+// The sets are fixed per control; they follow no rule.
+const HoverRule kHoverRules[] = {
+    {"SpeedButton1", 2, {3, 9, 10, 11}},
+    {"SpeedButton2", 3, {2, 4, 9, 10, 11, 14}},
+    {"SpeedButton3", 4, {3, 5, 11, 14, 15}},
+    {"SpeedButton4", 5, {4, 6, 15, 16}},
+    {"SpeedButton5", 6, {5, 7, 15, 16}},
+    {"SpeedButton6", 7, {6, 8, 16}},
+    {"SpeedButton7", 8, {7, 9}},
+    {"SpeedButton8", 9, {2, 3}},
+    {"SpeedButton9", 10, {2, 3, 11}},
+    {"SpeedButton10", 11, {2, 3, 4, 10, 14}},
+    {"SpeedButton11", 14, {3, 4, 5, 11, 15}},
+    {"SpeedButton12", 15, {4, 5, 6, 14, 16}},
+    {"SpeedButton13", 16, {5, 6, 7, 15}},
+    {"Form1", 0, {2, 3, 4, 5, 6, 7, 8, 9, 10}},
+    {"Panel1", 0, {2, 3, 4, 5, 6, 7, 8, 9, 10}},
+    {"Panel12", 0, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+    {"GroupBox1", 0, {9}},
+    {"Panel13", 0, {14, 15, 16}},
+    {"GroupBox2", 0, {10, 11, 14, 15, 16}},
+};
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("朴桥EMS快递单打印软件 V3.1(专业版)"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    resize(930, 602);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, windowGrey());
+    setPalette(pal);
+    setFont(fonts::msSansSerifPixels(11));
+    setMouseTracking(true);
+    watchHover(this, QStringLiteral("Form1"));
+
+    DataSource1.DataSet = &ADOQuery2;
+    openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+
+    buildBars();
+
+    GroupBox1 = new QGroupBox(this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox2 = new QGroupBox(this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    watchHover(GroupBox1, QStringLiteral("GroupBox1"));
+    watchHover(GroupBox2, QStringLiteral("GroupBox2"));
+
+    StatusBar1 = new StatusPanels({260, 260, 0}, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setText(2, links::homePageStatusText());
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    N2 = PopupMenu1->addAction(QStringLiteral("使用帮助"));
+    N3 = PopupMenu1->addAction(QStringLiteral("联系我们"));
+    N4 = PopupMenu1->addAction(QStringLiteral("软件主页"));
+    N2->setObjectName(QStringLiteral("N2"));
+    N3->setObjectName(QStringLiteral("N3"));
+    N4->setObjectName(QStringLiteral("N4"));
+    connect(N2, &QAction::triggered, this, [this] { N2Click(); });
+    connect(N3, &QAction::triggered, this, [this] { N3Click(); });
+    connect(N4, &QAction::triggered, this, [this] { N4Click(); });
+
+    m_senderPage = new SenderPage(GroupBox1, &ADOQuery1, this);
+    m_recipientPage = new RecipientPage(this);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer1->start();
+
+    layoutAreas();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setSecondaryWindows(QDialog *sjbfForm, QDialog *stForm, QDialog *plstForm)
+{
+    SjbfForm = sjbfForm;
+    StForm = stForm;
+    this->plstForm = plstForm;
+}
+
+void TForm1::buildBars()
+{
+    m_panels.fill(nullptr, 17);
+    m_buttons.fill(nullptr, 14);
+
+    Panel1 = new BevelPanel(BevelPanel::Bevel::RaisedInnerLoweredOuter, this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel12 = new BevelPanel(BevelPanel::Bevel::RaisedInnerLoweredOuter, this);
+    Panel12->setObjectName(QStringLiteral("Panel12"));
+    Panel13 = new BevelPanel(BevelPanel::Bevel::RaisedInnerLoweredOuter, this);
+    Panel13->setObjectName(QStringLiteral("Panel13"));
+    watchHover(Panel1, QStringLiteral("Panel1"));
+    watchHover(Panel12, QStringLiteral("Panel12"));
+    watchHover(Panel13, QStringLiteral("Panel13"));
+
+    const QFont buttonFont = fonts::songPixels(13);
+    auto build = [&](BevelPanel *bar, const ButtonDef *defs, int count) {
+        for (int i = 0; i < count; ++i) {
+            const ButtonDef &d = defs[i];
+            auto *panel = new BevelPanel(BevelPanel::Bevel::None, bar);
+            panel->setObjectName(QStringLiteral("Panel%1").arg(d.panel));
+            panel->setGeometry(d.left, d.top, d.width, d.height);
+            auto *button = new FlatButton(QString::fromUtf8(d.caption), QString::fromLatin1(d.icon), d.iconSize, d.gap, panel);
+            button->setObjectName(QStringLiteral("SpeedButton%1").arg(d.number));
+            button->setFont(buttonFont);
+            button->setGeometry(0, 0, d.width, d.height);
+            watchHover(button, button->objectName());
+            m_panels[d.panel] = panel;
+            m_buttons[d.number] = button;
+        }
+    };
+    build(Panel1, kMainBar, 7);
+    build(Panel12, kSenderBar, 1);
+    build(Panel13, kRecipientBar, 5);
+
+    for (int x : {5, 95, 185, 275, 365, 455, 545, 635})
+        new SeparatorLine(x, 3, 31, Panel1);
+    for (int x : {5, 95})
+        new SeparatorLine(x, 2, 26, Panel12);
+    for (int x : {5, 95, 185, 275, 365, 455})
+        new SeparatorLine(x, 2, 26, Panel13);
+
+    auto on = [this](int number, void (TForm1::*handler)()) {
+        connect(m_buttons[number], &QToolButton::clicked, this, [this, handler] { messages::guard(this, [&] { (this->*handler)(); }); });
+    };
+    on(1, &TForm1::SpeedButton1Click);
+    on(2, &TForm1::SpeedButton2Click);
+    on(3, &TForm1::SpeedButton3Click);
+    on(4, &TForm1::SpeedButton4Click);
+    on(5, &TForm1::SpeedButton5Click);
+    on(6, &TForm1::SpeedButton6Click);
+    on(7, &TForm1::SpeedButton7Click);
+    on(8, &TForm1::SpeedButton8Click);
+}
+
+BevelPanel *TForm1::panel(int number) const
+{
+    return m_panels.value(number);
+}
+
+FlatButton *TForm1::speedButton(int number) const
+{
+    return m_buttons.value(number);
+}
+
+void TForm1::layoutAreas()
+{
+    const int w = width();
+    Panel1->setGeometry(0, 0, w, 37);
+    int y = 37;
+    for (BevelPanel *bar : {Panel12, Panel13}) {
+        if (!bar->isHidden()) {
+            bar->setGeometry(0, y, w, 30);
+            y += 30;
+        }
+    }
+    const int statusTop = height() - 22;
+    StatusBar1->setGeometry(0, statusTop, w, 22);
+    for (QGroupBox *page : {GroupBox1, GroupBox2})
+        page->setGeometry(0, y, w, qMax(0, statusTop - y));
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutAreas();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen *s = screen()) {
+            const QRect area = s->availableGeometry();
+            move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        }
+    }
+}
+
+void TForm1::showRecipientPage()
+{
+    Panel12->hide();
+    GroupBox1->hide();
+    Panel13->show();
+    GroupBox2->show();
+    layoutAreas();
+}
+
+void TForm1::FormCreate()
+{
+    showRecipientPage();
+    // An error here (for example no data.mdb) is shown and ends the start-up sequence; the
+    // window opens all the same with empty fields and blank counters.
+    messages::guard(this, [this] {
+        db::runOpenSequence(ADOConnection1, ADOQuery1, ADOQuery2, false);
+        m_senderPage->load();
+        m_recipientPage->setTotalCounter();
+        m_recipientPage->setPositionCounter();
+    });
+}
+
+void TForm1::SpeedButton1Click()
+{
+    showRecipientPage();
+    m_recipientPage->showAddPanel();
+    db::runOpenSequence(ADOConnection1, ADOQuery1, ADOQuery2, true);
+}
+
+void TForm1::SpeedButton2Click()
+{
+    Panel12->show();
+    GroupBox1->show();
+    Panel13->hide();
+    GroupBox2->hide();
+    layoutAreas();
+}
+
+void TForm1::SpeedButton3Click()
+{
+    m_panels[4]->setColor(buttonFace());
+    if (SjbfForm)
+        SjbfForm->exec();
+}
+
+void TForm1::SpeedButton4Click()
+{
+    m_panels[5]->setColor(buttonFace());
+    if (StForm)
+        StForm->exec();
+}
+
+void TForm1::SpeedButton5Click()
+{
+    m_panels[6]->setColor(buttonFace());
+    if (plstForm)
+        plstForm->exec();
+}
+
+QPoint TForm1::helpMenuPosition() const
+{
+    const QRect frame = frameGeometry();
+    const BevelPanel *p7 = m_panels[7];
+    return QPoint(frame.left() + p7->x(), frame.top() + p7->y() + 2 * p7->height() + 3);
+}
+
+void TForm1::SpeedButton6Click()
+{
+    m_panels[7]->setColor(buttonFace());
+    PopupMenu1->popup(helpMenuPosition());
+}
+
+void TForm1::SpeedButton7Click()
+{
+    close();
+}
+
+void TForm1::SpeedButton8Click()
+{
+    if (m_senderPage->save(this)) {
+        m_panels[9]->setColor(buttonFace());
+        messages::show(this, QStringLiteral("寄件信息保存成功！"));
+    }
+}
+
+void TForm1::N2Click()
+{
+    openUrl(links::helpPage());
+}
+
+void TForm1::N3Click()
+{
+    openUrl(links::helpPage());
+}
+
+void TForm1::N4Click()
+{
+    openUrl(links::homePage());
+}
+
+void TForm1::Timer1Timer()
+{
+    StatusBar1->setText(0, QStringLiteral(" 欢迎使用朴桥EMS快递单打印软件！"));
+    // In Qt's pattern MM is the month and mm the minute.
+    StatusBar1->setText(1, QDateTime::currentDateTime().toString(QStringLiteral(" 今天是：yyyy年MM月dd日  hh:mm:ss")));
+}
+
+void TForm1::hover(const QString &control)
+{
+    for (const HoverRule &rule : kHoverRules) {
+        if (control != QLatin1String(rule.control))
+            continue;
+        if (rule.white)
+            m_panels[rule.white]->setColor(Qt::white);
+        for (int n : rule.reset)
+            m_panels[n]->setColor(buttonFace());
+        return;
+    }
+}
+
+void TForm1::watchHover(QWidget *widget, const QString &name)
+{
+    widget->setMouseTracking(true);
+    widget->installEventFilter(this);
+    m_hoverNames.insert(widget, name);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        const auto it = m_hoverNames.constFind(watched);
+        if (it != m_hoverNames.constEnd()) {
+            // Only moves over the control itself count, not moves passed up from a child.
+            auto *w = static_cast<QWidget *>(watched);
+            const auto *me = static_cast<QMouseEvent *>(event);
+            QWidget *child = w->childAt(me->position().toPoint());
+            if (!child || !m_hoverNames.contains(child))
+                hover(it.value());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
