@@ -1,0 +1,224 @@
+#include "recipients/RecipientPage.h"
+#include "shell/Application.h"
+#include "shell/Controls.h"
+#include "shell/Unit1.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+using testsupport::DatabaseFolder;
+using testsupport::MessageLog;
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { app::configure(); }
+    void startsWithoutDatabase_data();
+    void startsWithoutDatabase();
+    void startsOnTheRecipientPageAndSwitches();
+    void recipientButtonReopensTheDatabase();
+    void hoverHighlight_data();
+    void hoverHighlight();
+    void hoverFollowsThePointer();
+    void helpMenuPositionAndPages();
+    void clockText();
+    void errorInAClickHandlerIsShownAndTheProgramGoesOn();
+};
+
+void TestMainWindow::startsWithoutDatabase_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no data.mdb") << QByteArray("<none>") << "unable to open database file";
+    QTest::newRow("not a database") << QByteArray("PK\x03\x04 this is a zip, not a database").repeated(100)
+                                    << "file is encrypted or is not a database";
+}
+
+void TestMainWindow::startsWithoutDatabase()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    if (file != "<none>") {
+        QFile f(dir.filePath(QStringLiteral("data.mdb")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+    }
+    MessageLog log;
+    {
+        TForm1 form;
+        QCOMPARE(log.errors.size(), 1);
+        QVERIFY2(log.errors.first().contains(expected), qPrintable(log.errors.first()));
+        QCOMPARE(form.recipientPage()->Label31->text(), QString());
+        QCOMPARE(form.recipientPage()->Label33->text(), QString());
+        QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Edit2"))->text(), QString());
+        QVERIFY(!form.ADOQuery2.isActive());
+    }
+    if (file == "<none>")
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("data.mdb"))));
+    QDir::setCurrent(previous);
+}
+
+void TestMainWindow::startsOnTheRecipientPageAndSwitches()
+{
+    DatabaseFolder folder;
+    TForm1 form;
+    form.show();
+    QVERIFY(form.GroupBox2->isVisible() && form.Panel13->isVisible());
+    QVERIFY(!form.GroupBox1->isVisible() && !form.Panel12->isVisible());
+    QCOMPARE(form.Panel13->y(), 37); // the visible bar sits right under the main bar
+    QCOMPARE(form.recipientPage()->Label31->text(), QStringLiteral("0"));
+    QCOMPARE(form.recipientPage()->Label33->text(), QStringLiteral("0"));
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(form.speedButton(2), Qt::LeftButton);
+        QVERIFY(form.GroupBox1->isVisible() && form.Panel12->isVisible());
+        QVERIFY(!form.GroupBox2->isVisible() && !form.Panel13->isVisible());
+        QCOMPARE(form.Panel12->y(), 37);
+    }
+}
+
+void TestMainWindow::recipientButtonReopensTheDatabase()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {{"", "甲", "地址", "", "", "1", ""}});
+    TForm1 form;
+    QCOMPARE(form.ADOQuery2.recordCount(), 1);
+    folder.insert(QStringLiteral("inrxx"), {{"", "乙", "地址", "", "", "2", ""}});
+    form.ADOQuery2.setSql(QStringLiteral("select * from inrxx where 收件人姓名 = ?"), {QStringLiteral("乙")});
+    form.ADOQuery2.open();
+    form.SpeedButton1Click();
+    QCOMPARE(form.ADOQuery2.sql(), QStringLiteral("select * from inrxx"));
+    QCOMPARE(form.ADOQuery2.recordCount(), 2);
+    QCOMPARE(form.recipientPage()->Label31->text(), QStringLiteral("1")); // counters are left as they were
+    QVERIFY(form.recipientPage()->GroupBox5->isVisibleTo(form.GroupBox2));
+}
+
+void TestMainWindow::hoverHighlight_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("white");
+    QTest::addColumn<QList<int>>("reset");
+    QTest::newRow("收件信息") << "SpeedButton1" << 2 << QList<int>{3, 9, 10, 11};
+    QTest::newRow("寄件信息") << "SpeedButton2" << 3 << QList<int>{2, 4, 9, 10, 11, 14};
+    QTest::newRow("数据备份") << "SpeedButton3" << 4 << QList<int>{3, 5, 11, 14, 15};
+    QTest::newRow("单张打印") << "SpeedButton4" << 5 << QList<int>{4, 6, 15, 16};
+    QTest::newRow("批量打印") << "SpeedButton5" << 6 << QList<int>{5, 7, 15, 16};
+    QTest::newRow("帮助主题") << "SpeedButton6" << 7 << QList<int>{6, 8, 16};
+    QTest::newRow("退出软件") << "SpeedButton7" << 8 << QList<int>{7, 9};
+    QTest::newRow("保 存") << "SpeedButton8" << 9 << QList<int>{2, 3};
+    QTest::newRow("添 加") << "SpeedButton9" << 10 << QList<int>{2, 3, 11};
+    QTest::newRow("修 改") << "SpeedButton10" << 11 << QList<int>{2, 3, 4, 10, 14};
+    QTest::newRow("删 除") << "SpeedButton11" << 14 << QList<int>{3, 4, 5, 11, 15};
+    QTest::newRow("查 询") << "SpeedButton12" << 15 << QList<int>{4, 5, 6, 14, 16};
+    QTest::newRow("导 出") << "SpeedButton13" << 16 << QList<int>{5, 6, 7, 15};
+    QTest::newRow("window") << "Form1" << 0 << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10};
+    QTest::newRow("main bar") << "Panel1" << 0 << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10};
+    QTest::newRow("sender bar") << "Panel12" << 0 << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    QTest::newRow("sender page") << "GroupBox1" << 0 << QList<int>{9};
+    QTest::newRow("recipient bar") << "Panel13" << 0 << QList<int>{14, 15, 16};
+    QTest::newRow("recipient page") << "GroupBox2" << 0 << QList<int>{10, 11, 14, 15, 16};
+}
+
+void TestMainWindow::hoverHighlight()
+{
+    QFETCH(QString, control);
+    QFETCH(int, white);
+    QFETCH(QList<int>, reset);
+    DatabaseFolder folder;
+    TForm1 form;
+    const QList<int> all{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 14, 15, 16};
+    const QColor marker(1, 2, 3);
+    for (int n : all)
+        form.panel(n)->setColor(marker);
+    form.hover(control);
+    for (int n : all) {
+        const QColor expected = n == white ? QColor(Qt::white) : reset.contains(n) ? buttonFace() : marker;
+        QVERIFY2(form.panel(n)->color() == expected, qPrintable(QStringLiteral("Panel%1").arg(n)));
+    }
+}
+
+void TestMainWindow::hoverFollowsThePointer()
+{
+    // "添 加" stays lit over the recipient bar's background (which resets 14..16 only), and
+    // "修 改" then clears it.
+    DatabaseFolder folder;
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseMove(form.speedButton(9), QPoint(40, 12));
+    QCOMPARE(form.panel(10)->color(), QColor(Qt::white));
+    QTest::mouseMove(form.Panel13, QPoint(700, 15));
+    QCOMPARE(form.panel(10)->color(), QColor(Qt::white));
+    QTest::mouseMove(form.speedButton(10), QPoint(40, 12));
+    QCOMPARE(form.panel(11)->color(), QColor(Qt::white));
+    QCOMPARE(form.panel(10)->color(), buttonFace());
+}
+
+void TestMainWindow::helpMenuPositionAndPages()
+{
+    DatabaseFolder folder;
+    TForm1 form;
+    form.move(100, 50);
+    QCOMPARE(form.frameGeometry().topLeft(), QPoint(100, 50));
+    QCOMPARE(form.helpMenuPosition(), QPoint(560, 114));
+
+    QList<QUrl> opened;
+    form.openUrl = [&](const QUrl &url) { opened << url; };
+    form.N2->trigger();
+    form.N3->trigger();
+    form.N4->trigger();
+    QCOMPARE(opened.size(), 3);
+    QVERIFY(opened.at(0).path().endsWith(QLatin1String("/help.htm")));
+    QCOMPARE(opened.at(1), opened.at(0));
+    QVERIFY(opened.at(2).path().endsWith(QLatin1String("/index.htm")));
+    QCOMPARE(form.StatusBar1->text(2), QStringLiteral(" ") + opened.at(2).toString());
+    for (QAction *a : {form.N2, form.N3, form.N4})
+        QVERIFY(!a->text().contains(QLatin1Char('&')));
+}
+
+void TestMainWindow::clockText()
+{
+    DatabaseFolder folder;
+    TForm1 form;
+    QCOMPARE(form.StatusBar1->text(0), QString());
+    QCOMPARE(form.StatusBar1->text(1), QString());
+    QCOMPARE(form.Timer1->interval(), 1000);
+    QVERIFY(form.Timer1->isActive());
+    form.Timer1Timer();
+    QCOMPARE(form.StatusBar1->text(0), QStringLiteral(" 欢迎使用朴桥EMS快递单打印软件！"));
+    static const QRegularExpression pattern(QStringLiteral("^ 今天是：(\\d{4})年(\\d{2})月(\\d{2})日  (\\d{2}):(\\d{2}):(\\d{2})$"));
+    const auto m = pattern.match(form.StatusBar1->text(1));
+    QVERIFY2(m.hasMatch(), qPrintable(form.StatusBar1->text(1)));
+    QCOMPARE(m.captured(1).toInt(), QDate::currentDate().year());
+    QVERIFY(m.captured(2).toInt() >= 1 && m.captured(2).toInt() <= 12); // month, not minutes
+}
+
+void TestMainWindow::errorInAClickHandlerIsShownAndTheProgramGoesOn()
+{
+    DatabaseFolder folder;
+    MessageLog log;
+    TForm1 form;
+    form.show();
+    form.ADOConnection1.close();
+    // Saving the sender with the database closed: the error box, no success message.
+    QTest::mouseClick(form.speedButton(2), Qt::LeftButton);
+    form.findChild<QLineEdit *>(QStringLiteral("Edit2"))->setText(QStringLiteral("a"));
+    form.findChild<QLineEdit *>(QStringLiteral("Edit3"))->setText(QStringLiteral("b"));
+    form.findChild<QLineEdit *>(QStringLiteral("Edit6"))->setText(QStringLiteral("c"));
+    QTest::mouseClick(form.speedButton(8), Qt::LeftButton);
+    QCOMPARE(log.errors.size(), 1);
+    QVERIFY(log.messages.isEmpty());
+    QVERIFY(form.isVisible());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
