@@ -1,0 +1,125 @@
+// Opening a big address book: the open sequence (a fresh connection, both queries) on 100,000
+// generated recipients, the memory the open book takes, and the main window from construction to
+// first shown. The sqlcipher shell reading the same rows is timed in the same run for scale.
+//
+//   bench_open [recipients] [runs]
+
+#include "data/Database.h"
+#include "shell/Application.h"
+#include "shell/Unit1.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+long rssKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+void fill(const QString &path, int count)
+{
+    db::Connection c;
+    c.setPath(path);
+    c.open();
+    c.exec(QStringLiteral("BEGIN"));
+    db::Statement st(c, QStringLiteral("INSERT INTO inrxx VALUES (?,?,?,?,?,?,?)"));
+    for (int i = 0; i < count; ++i) {
+        st.reset();
+        st.bind(1, QStringLiteral("北京朴桥商贸有限公司第%1分部").arg(i % 97));
+        st.bind(2, QStringLiteral("收件人%1").arg(i));
+        st.bind(3, QStringLiteral("广东省深圳市南山区科技园南区高新南七道%1号创维大厦%2室").arg(i % 300).arg(1000 + i % 900));
+        st.bind(4, QStringLiteral("518%1").arg(i % 1000, 3, 10, QLatin1Char('0')));
+        st.bind(5, QStringLiteral("0755-8%1").arg(i % 10000000, 7, 10, QLatin1Char('0')));
+        st.bind(6, QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')));
+        st.bind(7, i % 5 ? QString() : QStringLiteral("周末不收件"));
+        st.step();
+    }
+    c.exec(QStringLiteral("COMMIT"));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application application(argc, argv);
+    app::configure();
+    const int count = argc > 1 ? atoi(argv[1]) : 100000;
+    const int runs = argc > 2 ? atoi(argv[2]) : 9;
+
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    db::createDatabase(dir.filePath(QStringLiteral("data.mdb")));
+    fill(dir.filePath(QStringLiteral("data.mdb")), count);
+    std::printf("book: %d recipients, %.1f MB file\n", count, QFileInfo(dir.filePath("data.mdb")).size() / 1e6);
+
+    std::vector<double> openMs, reopenMs, shellMs, windowMs;
+    long bookKiB = 0;
+    for (int r = 0; r < runs; ++r) {
+        const long before = rssKiB();
+        QElapsedTimer t;
+        t.start();
+        {
+            db::Connection c;
+            db::Dataset sender, recipients;
+            db::runOpenSequence(c, sender, recipients, false);
+            openMs.push_back(t.nsecsElapsed() / 1e6);
+            bookKiB = std::max(bookKiB, rssKiB() - before);
+            // "收件信息": the same connection object closed and opened again.
+            t.restart();
+            db::runOpenSequence(c, sender, recipients, true);
+            reopenMs.push_back(t.nsecsElapsed() / 1e6);
+        }
+
+        const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+        if (!shell.isEmpty()) {
+            QProcess p;
+            p.setStandardOutputFile(QProcess::nullDevice());
+            t.restart();
+            p.start(shell, {dir.filePath(QStringLiteral("data.mdb"))});
+            p.write("PRAGMA key='358146392850';\nselect * from outrxx;\nselect * from inrxx;\n");
+            p.closeWriteChannel();
+            p.waitForFinished(-1);
+            shellMs.push_back(t.nsecsElapsed() / 1e6);
+        }
+
+        t.restart();
+        {
+            TForm1 form;
+            form.show();
+            if (!QTest::qWaitForWindowExposed(&form))
+                return 1;
+            windowMs.push_back(t.nsecsElapsed() / 1e6);
+        }
+    }
+    std::printf("open sequence (fresh connection, both queries): median %.1f ms\n", median(openMs));
+    std::printf("reopen (收件信息, same connection object):        median %.1f ms\n", median(reopenMs));
+    if (!shellMs.empty())
+        std::printf("sqlcipher shell reading the same rows:            median %.1f ms (ratio %.2f)\n", median(shellMs),
+                    median(openMs) / median(shellMs));
+    std::printf("main window constructed and shown (offscreen):     median %.1f ms\n", median(windowMs));
+    std::printf("memory of the open book (RSS growth):              %.1f MB\n", bookKiB / 1024.0);
+    return 0;
+}
