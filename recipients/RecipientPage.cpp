@@ -1,29 +1,225 @@
 #include "recipients/RecipientPage.h"
 
+#include "data/Database.h"
 #include "printing/Fonts.h"
+#include "recipients/RecipientSearch.h"
+#include "recipients/RecipientTableModel.h"
+#include "shell/Controls.h"
+#include "shell/Messages.h"
 #include "shell/Unit1.h"
 
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+struct EditPlace
+{
+    const char *label;
+    int labelX, labelY, editX, editY, width;
+};
+
+// The seven edits of the add and modify panels, in column order.
+const EditPlace kPlaces[7] = {
+    {"单位名称", 8, 22, 64, 20, 125},     {"收件人姓名", 194, 22, 264, 20, 130}, {"收件地址", 401, 22, 464, 20, 225},
+    {"邮政编码", 696, 22, 752, 20, 115},  {"联系电话", 8, 59, 64, 56, 125},     {"手机号码", 200, 59, 264, 56, 130},
+    {"备    注", 400, 59, 464, 56, 225},
+};
+
+const char *const kAddEdits[7] = {"Edit19", "Edit20", "Edit21", "Edit22", "Edit23", "Edit24", "Edit25"};
+const char *const kModifyEdits[7] = {"Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "Edit17", "Edit18"};
+
+struct GridColumn
+{
+    const char *title;
+    int width;
+};
+const GridColumn kGridColumns[] = {{"序号", 45},     {"单位名称", 150}, {"收件人姓名", 75}, {"收件地址", 230},
+                                   {"邮政编码", 70}, {"联系电话", 100}, {"手机号码", 100}, {"备注", 110}};
+
+QLabel *label(const QString &text, int x, int y, QWidget *parent, const QFont &font)
+{
+    auto *l = new QLabel(text, parent);
+    l->setFont(font);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+bool askDeleteConfirmation(QWidget *owner)
+{
+    // The one box whose English texts belong to the design: they are set explicitly.
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("Delete record?"),
+                    QMessageBox::Ok | QMessageBox::Cancel, owner);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancel"));
+    return box.exec() == QMessageBox::Ok;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// RecipientGrid
+
+RecipientGrid::RecipientGrid(QWidget *parent) : QTableView(parent)
+{
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView *h = horizontalHeader();
+    h->setSectionsMovable(true);
+    h->setSectionResizeMode(QHeaderView::Interactive);
+    h->setHighlightSections(false);
+    h->setDefaultAlignment(Qt::AlignCenter);
+    h->setFixedHeight(20);
+    // A click on a title toggles its sort marker only; rows keep the query's order.
+    h->setSectionsClickable(true);
+    h->setSortIndicatorShown(true);
+    h->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+void RecipientGrid::mousePressEvent(QMouseEvent *event)
+{
+    QTableView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+        emit cellClicked();
+}
+
+void RecipientGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Find)) {
+        openFindDialog();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool RecipientGrid::findNext(const QString &text)
+{
+    if (text.isEmpty() || !model())
+        return false;
+    m_lastFind = text;
+    const int rows = model()->rowCount();
+    const int columns = model()->columnCount();
+    const int start = currentIndex().isValid() ? currentIndex().row() : -1;
+    for (int step = 1; step <= rows; ++step) {
+        const int row = (start + step) % rows;
+        for (int c = 0; c < columns; ++c) {
+            if (model()->index(row, c).data().toString().contains(text, Qt::CaseInsensitive)) {
+                const QModelIndex found = model()->index(row, 0);
+                setCurrentIndex(found);
+                scrollTo(found);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void RecipientGrid::openFindDialog()
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("查找"));
+    auto *layout = new QHBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("查找内容："), &dialog));
+    auto *edit = new QLineEdit(m_lastFind, &dialog);
+    edit->setObjectName(QStringLiteral("FindText"));
+    layout->addWidget(edit);
+    auto *next = new QPushButton(QStringLiteral("查找下一个"), &dialog);
+    next->setDefault(true);
+    auto *close = new QPushButton(QStringLiteral("关闭"), &dialog);
+    layout->addWidget(next);
+    layout->addWidget(close);
+    auto *notFound = new QLabel(&dialog);
+    layout->addWidget(notFound);
+    connect(next, &QPushButton::clicked, &dialog, [this, edit, notFound] {
+        notFound->setText(findNext(edit->text()) ? QString() : QStringLiteral("找不到"));
+    });
+    connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);
+    dialog.exec();
+}
+
+// ---------------------------------------------------------------------------------------------
+// RecipientPage
 
 RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
 {
     QWidget *page = form->GroupBox2;
     const QFont font = fonts::songPixels(13);
-    auto panel = [&](const char *name, const QString &caption) {
-        auto *box = new QGroupBox(caption, page);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(25, 16, 880, 97);
-        QFont bold = font;
-        bold.setBold(true);
-        box->setFont(bold);
-        return box;
+    confirmDelete = askDeleteConfirmation;
+    chooseExportFile = [](QWidget *owner) {
+        // One dialog for the program's run, so it offers the last name again; no filter, no
+        // default suffix, no overwrite question.
+        static QString lastName;
+        QFileDialog dialog(owner);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (!lastName.isEmpty())
+            dialog.selectFile(lastName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        lastName = dialog.selectedFiles().first();
+        return lastName;
     };
-    GroupBox3 = panel("GroupBox3", QStringLiteral("查 询"));
-    GroupBox4 = panel("GroupBox4", QStringLiteral("修 改"));
-    GroupBox5 = panel("GroupBox5", QStringLiteral("添 加"));
+
+    GroupBox3 = buildPanel("GroupBox3", QStringLiteral("查 询"));
+    GroupBox4 = buildPanel("GroupBox4", QStringLiteral("修 改"));
+    GroupBox5 = buildPanel("GroupBox5", QStringLiteral("添 加"));
+
+    addEdits = buildEdits(GroupBox5, kAddEdits, true);
+    modifyEdits = buildEdits(GroupBox4, kModifyEdits, false);
+    m_modifyChanged.assign(7, false);
+    for (size_t i = 0; i < modifyEdits.size(); ++i)
+        connect(modifyEdits[i], &QLineEdit::textEdited, this, [this, i] { m_modifyChanged[i] = true; });
+
+    RzBitBtn1 = new PictureButton(QStringLiteral("确 定"), QStringLiteral(":/icons/ok.png"), 16, GroupBox5);
+    RzBitBtn1->setObjectName(QStringLiteral("RzBitBtn1"));
+    RzBitBtn1->setGeometry(776, 56, 80, 22);
+    RzBitBtn1->setToolTip(QStringLiteral("确定要添加收件人信息"));
+    RzBitBtn2 = new PictureButton(QStringLiteral("确 定"), QStringLiteral(":/icons/ok.png"), 16, GroupBox4);
+    RzBitBtn2->setObjectName(QStringLiteral("RzBitBtn2"));
+    RzBitBtn2->setGeometry(776, 56, 80, 22);
+    RzBitBtn2->setToolTip(QStringLiteral("确定要修改收件人信息"));
+
+    label(QStringLiteral("收件人姓名"), 24, 40, GroupBox3, font);
+    Edit15 = new QLineEdit(GroupBox3);
+    Edit15->setObjectName(QStringLiteral("Edit15"));
+    Edit15->setGeometry(95, 38, 130, 19);
+    label(QStringLiteral("手机号码"), 248, 40, GroupBox3, font);
+    Edit16 = new QLineEdit(GroupBox3);
+    Edit16->setObjectName(QStringLiteral("Edit16"));
+    Edit16->setGeometry(305, 38, 130, 19);
+    for (QLineEdit *e : {Edit15, Edit16}) {
+        e->setFont(font);
+        e->setFrame(false);
+    }
+    RzBitBtn3 = new PictureButton(QStringLiteral("查 询"), QStringLiteral(":/icons/find.png"), 16, GroupBox3);
+    RzBitBtn3->setObjectName(QStringLiteral("RzBitBtn3"));
+    RzBitBtn3->setGeometry(528, 37, 80, 22);
+    RzBitBtn3->setToolTip(QStringLiteral("查询收件人信息"));
+    for (QToolButton *b : {RzBitBtn1, RzBitBtn2, RzBitBtn3})
+        b->setFont(font);
+
     GroupBox3->hide();
     GroupBox4->hide();
+
+    buildGrid();
+    buildMenu();
 
     struct Fixed
     {
@@ -34,16 +230,142 @@ RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
     const Fixed fixed[] = {{"Label32", 13, "当前第"}, {"Label33", 55, ""},  {"Label34", 92, "条记录"}, {"Label35", 133, "，"},
                            {"Label29", 150, "共有"},  {"Label31", 180, ""}, {"Label30", 216, "条记录。"}};
     for (const Fixed &f : fixed) {
-        auto *label = new QLabel(QString::fromUtf8(f.text), page);
-        label->setObjectName(QString::fromLatin1(f.name));
-        label->setFont(font);
-        label->move(f.x, 492);
-        label->adjustSize();
+        QLabel *l = label(QString::fromUtf8(f.text), f.x, 492, page, font);
+        l->setObjectName(QString::fromLatin1(f.name));
         if (qstrcmp(f.name, "Label33") == 0)
-            Label33 = label;
+            Label33 = l;
         if (qstrcmp(f.name, "Label31") == 0)
-            Label31 = label;
+            Label31 = l;
     }
+
+    auto onClick = [this](QToolButton *button, void (RecipientPage::*handler)()) {
+        connect(button, &QToolButton::clicked, this, [this, handler] { handle(handler); });
+    };
+    onClick(form->speedButton(9), &RecipientPage::SpeedButton9Click);
+    onClick(form->speedButton(10), &RecipientPage::SpeedButton10Click);
+    onClick(form->speedButton(11), &RecipientPage::SpeedButton11Click);
+    onClick(form->speedButton(12), &RecipientPage::SpeedButton12Click);
+    onClick(form->speedButton(13), &RecipientPage::SpeedButton13Click);
+    onClick(RzBitBtn1, &RecipientPage::RzBitBtn1Click);
+    onClick(RzBitBtn2, &RecipientPage::RzBitBtn2Click);
+    onClick(RzBitBtn3, &RecipientPage::RzBitBtn3Click);
+}
+
+void RecipientPage::handle(void (RecipientPage::*handler)())
+{
+    messages::guard(m_form, [&] { (this->*handler)(); });
+}
+
+QGroupBox *RecipientPage::buildPanel(const char *name, const QString &caption)
+{
+    auto *box = new QGroupBox(caption, m_form->GroupBox2);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(25, 16, 880, 97);
+    box->setFont(fonts::songPixels(13, true));
+    return box;
+}
+
+std::vector<QLineEdit *> RecipientPage::buildEdits(QGroupBox *panel, const char *const names[7], bool requiredMarks)
+{
+    const QFont font = fonts::songPixels(13);
+    std::vector<QLineEdit *> edits;
+    for (int i = 0; i < 7; ++i) {
+        const EditPlace &p = kPlaces[i];
+        label(QString::fromUtf8(p.label), p.labelX, p.labelY, panel, font);
+        auto *e = new QLineEdit(panel);
+        e->setObjectName(QString::fromLatin1(names[i]));
+        e->setFont(font);
+        e->setFrame(false);
+        e->setGeometry(p.editX, p.editY, p.width, 19);
+        edits.push_back(e);
+    }
+    for (int i = 0; i + 1 < 7; ++i)
+        QWidget::setTabOrder(edits[size_t(i)], edits[size_t(i + 1)]);
+    if (requiredMarks) {
+        for (QPoint at : {QPoint(264, 40), QPoint(464, 40), QPoint(264, 78)}) {
+            QLabel *mark = label(QStringLiteral("（必填）"), at.x(), at.y(), panel, font);
+            QPalette pal = mark->palette();
+            pal.setColor(QPalette::WindowText, Qt::red);
+            mark->setPalette(pal);
+        }
+    }
+    return edits;
+}
+
+void RecipientPage::buildGrid()
+{
+    QStringList titles;
+    for (const GridColumn &c : kGridColumns)
+        titles << QString::fromUtf8(c.title);
+    DBGridEh1 = new RecipientGrid(m_form->GroupBox2);
+    DBGridEh1->setObjectName(QStringLiteral("DBGridEh1"));
+    DBGridEh1->setGeometry(5, 128, 919, 360);
+    DBGridEh1->setFont(fonts::songPixels(13));
+    DBGridEh1->setToolTip(QStringLiteral("双击可以修改收件人信息！"));
+    model = new RecipientTableModel(m_form->DataSource1.DataSet, titles, this);
+    DBGridEh1->setModel(model);
+    for (int i = 0; i < titles.size(); ++i)
+        DBGridEh1->setColumnWidth(i, kGridColumns[i].width);
+    DBGridEh1->verticalHeader()->setDefaultSectionSize(QFontMetrics(DBGridEh1->font()).height() + 4);
+    QHeaderView *h = DBGridEh1->horizontalHeader();
+    h->setFont(fonts::songPixels(13, true));
+    h->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: rgb(204,213,205); color: black;"
+                                    " border: 1px solid rgb(160,160,160); border-top: 0; border-left: 0; }"));
+    bindGridToDataset();
+
+    connect(DBGridEh1, &RecipientGrid::cellClicked, this, [this] { handle(&RecipientPage::DBGridEh1CellClick); });
+    connect(DBGridEh1, &QTableView::doubleClicked, this, [this] { handle(&RecipientPage::DBGridEh1DblClick); });
+}
+
+void RecipientPage::bindGridToDataset()
+{
+    db::Dataset *ds = m_form->DataSource1.DataSet;
+    // The grid's current row is the dataset's current row, both ways.
+    connect(DBGridEh1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, ds](const QModelIndex &current) {
+                if (m_syncing || !current.isValid() || !ds->isActive())
+                    return;
+                m_syncing = true;
+                ds->setCurrentRow(current.row());
+                m_syncing = false;
+            });
+    auto follow = [this, ds](int row) {
+        if (m_syncing)
+            return;
+        m_syncing = true;
+        if (row >= 0 && row < model->rowCount()) {
+            const QModelIndex index = model->index(row, 0);
+            DBGridEh1->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            DBGridEh1->scrollTo(index);
+        } else {
+            DBGridEh1->selectionModel()->clear();
+        }
+        m_syncing = false;
+    };
+    connect(ds, &db::Dataset::currentChanged, this, follow);
+    connect(ds, &db::Dataset::reset, this, [follow, ds] { follow(ds->currentRow()); });
+}
+
+void RecipientPage::buildMenu()
+{
+    PopupMenu2 = new QMenu(DBGridEh1);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    auto item = [this](const char *name, const QString &caption, std::function<void()> action) {
+        QAction *a = PopupMenu2->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, action] { messages::guard(m_form, action); });
+    };
+    item("N5", QStringLiteral("添 加"), [this] { SpeedButton9Click(); });
+    item("N6", QStringLiteral("修 改"), [this] { SpeedButton10Click(); });
+    item("N7", QStringLiteral("删 除"), [this] { SpeedButton11Click(); });
+    item("N8", QStringLiteral("查 询"), [this] { SpeedButton12Click(); });
+    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N9"));
+    item("N10", QStringLiteral("单张打印"), [this] { m_form->SpeedButton4Click(); });
+    item("N11", QStringLiteral("批量打印"), [this] { m_form->SpeedButton5Click(); });
+    DBGridEh1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGridEh1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu2->popup(DBGridEh1->viewport()->mapToGlobal(pos)); });
 }
 
 void RecipientPage::showAddPanel()
@@ -51,6 +373,22 @@ void RecipientPage::showAddPanel()
     GroupBox3->hide();
     GroupBox4->hide();
     GroupBox5->show();
+}
+
+void RecipientPage::showModifyPanel()
+{
+    GroupBox3->hide();
+    GroupBox4->show();
+    GroupBox5->hide();
+}
+
+void RecipientPage::showSearchPanel()
+{
+    GroupBox3->show();
+    GroupBox4->hide();
+    GroupBox5->hide();
+    Edit15->clear();
+    Edit16->clear();
 }
 
 void RecipientPage::setTotalCounter()
@@ -64,4 +402,132 @@ void RecipientPage::setPositionCounter()
     const int recNo = m_form->ADOQuery2.recNo();
     Label33->setText(recNo == -1 ? QStringLiteral("0") : QString::number(recNo));
     Label33->adjustSize();
+}
+
+void RecipientPage::SpeedButton9Click()
+{
+    showAddPanel();
+}
+
+void RecipientPage::SpeedButton10Click()
+{
+    loadModifyPanel();
+}
+
+void RecipientPage::DBGridEh1DblClick()
+{
+    loadModifyPanel();
+}
+
+void RecipientPage::DBGridEh1CellClick()
+{
+    setPositionCounter();
+}
+
+void RecipientPage::SpeedButton12Click()
+{
+    showSearchPanel();
+}
+
+void RecipientPage::loadModifyPanel()
+{
+    showModifyPanel();
+    db::Dataset &q = m_form->ADOQuery2;
+    const QStringList columns = db::recipientColumns();
+    for (int i = 0; i < 7; ++i)
+        modifyEdits[size_t(i)]->setText(q.fieldText(columns.at(i)));
+    m_modifyChanged.assign(7, false);
+    // Remember which row was loaded, so "确 定" writes that row and no other.
+    m_modifyRowId = q.isActive() && q.recNo() > 0 ? q.rowId(q.currentRow()) : -1;
+}
+
+void RecipientPage::emptyModifyPanel()
+{
+    for (QLineEdit *e : modifyEdits)
+        e->clear();
+    m_modifyChanged.assign(7, false);
+}
+
+void RecipientPage::RzBitBtn1Click()
+{
+    db::Dataset &q = m_form->ADOQuery2;
+    // The first missing required field only; blanks are content.
+    const char *missing = nullptr;
+    if (addEdits[1]->text().isEmpty())
+        missing = "收件人姓名不能为空！";
+    else if (addEdits[2]->text().isEmpty())
+        missing = "收件地址不能为空！";
+    else if (addEdits[5]->text().isEmpty())
+        missing = "手机号码不能为空！";
+    if (missing) {
+        messages::show(m_form, QString::fromUtf8(missing));
+    } else {
+        q.last();
+        q.append();
+        const QStringList columns = db::recipientColumns();
+        for (int i = 0; i < 7; ++i)
+            q.setFieldText(columns.at(i), addEdits[size_t(i)]->text());
+        q.post();
+        for (QLineEdit *e : addEdits)
+            e->clear();
+    }
+    setTotalCounter();
+    setPositionCounter();
+}
+
+void RecipientPage::RzBitBtn2Click()
+{
+    db::Dataset &q = m_form->ADOQuery2;
+    // The row written is the one loaded into the panel, wherever the grid stands now.
+    const int row = q.isActive() && m_modifyRowId >= 0 ? q.rowOfRowId(m_modifyRowId) : -1;
+    if (row < 0) {
+        messages::show(m_form, QStringLiteral("当前修改信息为空！"));
+    } else {
+        q.setCurrentRow(row);
+        q.edit();
+        const QStringList columns = db::recipientColumns();
+        for (int i = 0; i < 7; ++i)
+            if (m_modifyChanged[size_t(i)])
+                q.setFieldText(columns.at(i), modifyEdits[size_t(i)]->text());
+        q.post();
+    }
+    emptyModifyPanel();
+}
+
+void RecipientPage::SpeedButton11Click()
+{
+    db::Dataset &q = m_form->ADOQuery2;
+    m_form->panel(14)->setColor(buttonFace());
+    if (q.recNo() == -1) {
+        Label33->setText(QStringLiteral("0"));
+        Label33->adjustSize();
+        messages::show(m_form, QStringLiteral("不能删除空信息！"));
+    } else {
+        if (confirmDelete(m_form))
+            q.deleteCurrent();
+        setPositionCounter();
+    }
+    setTotalCounter();
+}
+
+void RecipientPage::RzBitBtn3Click()
+{
+    const QString name = Edit15->text();
+    const QString mobile = Edit16->text();
+    SearchStatement search;
+    if (!name.isEmpty() && mobile.isEmpty())
+        search = containsSearch(QStringLiteral("收件人姓名"), name);
+    else if (name.isEmpty() && !mobile.isEmpty())
+        search = containsSearch(QStringLiteral("手机号码"), mobile);
+    else
+        return;
+    db::Dataset &q = m_form->ADOQuery2;
+    q.close();
+    q.setSql(search.sql, search.params);
+    q.open();
+}
+
+void RecipientPage::SpeedButton13Click()
+{
+    messages::show(m_form, QStringLiteral("导出功能尚未提供！"));
 }

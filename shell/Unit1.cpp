@@ -189,6 +189,11 @@ void TForm1::buildBars()
 
     for (int x : {5, 95, 185, 275, 365, 455, 545, 635})
         new SeparatorLine(x, 3, 31, Panel1);
+    // The record navigator whose delete the recipient page uses; never visible.
+    auto *navigator = new QWidget(Panel1);
+    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    navigator->setGeometry(680, 8, 240, 25);
+    navigator->hide();
     for (int x : {5, 95})
         new SeparatorLine(x, 2, 26, Panel12);
     for (int x : {5, 95, 185, 275, 365, 455})

@@ -1,0 +1,344 @@
+#include "recipients/RecipientPage.h"
+#include "recipients/RecipientTableModel.h"
+#include "shell/Application.h"
+#include "shell/Controls.h"
+#include "shell/Unit1.h"
+#include "testsupport.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+using testsupport::DatabaseFolder;
+using testsupport::MessageLog;
+
+namespace {
+
+QStringList person(const QString &name, const QString &mobile, const QString &address = QStringLiteral("地址"))
+{
+    return {QStringLiteral("单位"), name, address, QStringLiteral("100000"), QStringLiteral("010-1"), mobile, QString()};
+}
+
+void type(QLineEdit *edit, const QString &text)
+{
+    // Typed by the user: select all and type over, so the edit's changed flag is set.
+    edit->setFocus();
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Delete);
+    else
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+QString counters(RecipientPage *page)
+{
+    return page->Label33->text() + QLatin1Char('/') + page->Label31->text();
+}
+
+QStringList gridColumn(RecipientPage *page, int logical)
+{
+    QStringList out;
+    for (int r = 0; r < page->model->rowCount(); ++r)
+        out << page->model->index(r, logical).data().toString();
+    return out;
+}
+
+} // namespace
+
+class TestRecipientPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { app::configure(); }
+    void addValidation_data();
+    void addValidation();
+    void successfulAddIsLastAndCurrent();
+    void modifyWritesOnlyChangedColumnsOfTheLoadedRow();
+    void modifyWithNothingLoaded();
+    void deleteConfirmedCancelledAndEmpty();
+    void search_data();
+    void search();
+    void searchWithBothOrNeitherEditDoesNothing();
+    void rowNumbersFollowTheMovedColumn();
+    void keyboardMovesLeaveThePositionCounterAClickSetsIt();
+    void contextMenuItems();
+};
+
+void TestRecipientPage::addValidation_data()
+{
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("all empty") << QStringList{"", "", "", "", "", "", ""} << "收件人姓名不能为空！";
+    QTest::newRow("name only") << QStringList{"", "张三", "", "", "", "", ""} << "收件地址不能为空！";
+    QTest::newRow("no mobile") << QStringList{"", "张三", "地址", "", "", "", ""} << "手机号码不能为空！";
+    QTest::newRow("blank name is content") << QStringList{"", " ", "地址", "", "", "1", ""} << QString();
+}
+
+void TestRecipientPage::addValidation()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(QString, message);
+    DatabaseFolder folder;
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    page->Label31->setText(QStringLiteral("x"));
+    page->Label33->setText(QStringLiteral("x"));
+    for (int i = 0; i < 7; ++i)
+        page->addEdits[size_t(i)]->setText(edits.at(i));
+    page->RzBitBtn1Click();
+    QCOMPARE(log.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), message.isEmpty() ? 1 : 0);
+    // Counters are refreshed whatever happened; a refused add keeps the typed texts.
+    QCOMPARE(counters(page), message.isEmpty() ? QStringLiteral("1/1") : QStringLiteral("0/0"));
+    QCOMPARE(page->addEdits[1]->text(), message.isEmpty() ? QString() : edits.at(1));
+}
+
+void TestRecipientPage::successfulAddIsLastAndCurrent()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("乙", "13900002222")});
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    const QStringList values{"新公司", "丙", "杭州市西湖区文三路1203室", "310000", "0571-1", "13700003333", "备注"};
+    for (int i = 0; i < 7; ++i)
+        page->addEdits[size_t(i)]->setText(values.at(i));
+    QTest::mouseClick(page->RzBitBtn1, Qt::LeftButton);
+    QCOMPARE(counters(page), QStringLiteral("3/3"));
+    QCOMPARE(form.ADOQuery2.fieldText(QStringLiteral("收件人姓名")), QStringLiteral("丙"));
+    QCOMPARE(page->DBGridEh1->currentIndex().row(), 2);
+    for (QLineEdit *e : page->addEdits)
+        QVERIFY(e->text().isEmpty());
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).last(), values); // in the file, for any other connection
+}
+
+void TestRecipientPage::modifyWritesOnlyChangedColumnsOfTheLoadedRow()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("乙", "13900002222")});
+    MessageLog log;
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    RecipientPage *page = form.recipientPage();
+    // Load row 1 (甲) with a double-click, then select row 2 (乙) before confirming.
+    const QRect row1 = page->DBGridEh1->visualRect(page->model->index(0, 2));
+    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
+    QTest::mouseDClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
+    QVERIFY(page->GroupBox4->isVisible());
+    QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("甲"));
+    form.ADOQuery2.setCurrentRow(1);
+    // Another program changes the remark meanwhile: an unchanged edit must not write it back.
+    {
+        db::Connection other;
+        other.setPath(folder.databasePath());
+        other.open();
+        other.exec(QStringLiteral("UPDATE inrxx SET 备注='别处改的' WHERE 收件人姓名='甲'"));
+    }
+    type(page->modifyEdits[2], QStringLiteral("新地址"));
+    type(page->modifyEdits[1], QString()); // a required column may be emptied here
+    page->RzBitBtn2Click();
+    const auto rows = folder.rows(QStringLiteral("inrxx"));
+    QCOMPARE(rows.at(0).at(1), QString());
+    QCOMPARE(rows.at(0).at(2), QStringLiteral("新地址"));
+    QCOMPARE(rows.at(0).at(6), QStringLiteral("别处改的"));
+    QCOMPARE(rows.at(1), person("乙", "13900002222"));
+    for (QLineEdit *e : page->modifyEdits)
+        QVERIFY(e->text().isEmpty());
+    QVERIFY(log.messages.isEmpty());
+    QCOMPARE(page->model->index(0, 3).data().toString(), QStringLiteral("新地址")); // the grid shows it at once
+}
+
+void TestRecipientPage::modifyWithNothingLoaded()
+{
+    DatabaseFolder folder;
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    page->SpeedButton10Click(); // empty list: all seven edits empty
+    for (QLineEdit *e : page->modifyEdits)
+        QVERIFY(e->text().isEmpty());
+    type(page->modifyEdits[1], QStringLiteral("x"));
+    page->RzBitBtn2Click();
+    QCOMPARE(log.messages, QStringList{"当前修改信息为空！"});
+    QVERIFY(page->modifyEdits[1]->text().isEmpty());
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 0);
+
+    // A loaded row deleted before "确 定" is not written either.
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1")});
+    form.SpeedButton1Click();
+    page->SpeedButton10Click();
+    page->confirmDelete = [](QWidget *) { return true; };
+    page->SpeedButton11Click();
+    type(page->modifyEdits[1], QStringLiteral("y"));
+    log.clear();
+    page->RzBitBtn2Click();
+    QCOMPARE(log.messages, QStringList{"当前修改信息为空！"});
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 0);
+}
+
+void TestRecipientPage::deleteConfirmedCancelledAndEmpty()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2")});
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    bool answer = false;
+    int asked = 0;
+    page->confirmDelete = [&](QWidget *) {
+        ++asked;
+        return answer;
+    };
+    form.ADOQuery2.setCurrentRow(1);
+    form.panel(14)->setColor(Qt::white);
+    page->SpeedButton11Click();
+    QCOMPARE(asked, 1);
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 2);
+    QCOMPARE(counters(page), QStringLiteral("2/2"));
+    QCOMPARE(form.panel(14)->color(), buttonFace());
+
+    answer = true;
+    page->SpeedButton11Click(); // deletes 乙; 甲 becomes current
+    QCOMPARE(counters(page), QStringLiteral("1/1"));
+    page->SpeedButton11Click();
+    QCOMPARE(counters(page), QStringLiteral("0/0"));
+    QVERIFY(log.messages.isEmpty());
+    page->SpeedButton11Click();
+    QCOMPARE(asked, 3);
+    QCOMPARE(log.messages, QStringList{"不能删除空信息！"});
+    QCOMPARE(counters(page), QStringLiteral("0/0"));
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 0);
+}
+
+void TestRecipientPage::search_data()
+{
+    QTest::addColumn<bool>("byName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("name part") << true << "明" << QStringList{"王小明", "李明华"};
+    QTest::newRow("mobile last four") << false << "8888" << QStringList{"O'Brien", "李明华"};
+    QTest::newRow("latin, any case") << true << "obrien" << QStringList{};
+    QTest::newRow("latin, other case") << true << "o'brien" << QStringList{"O'Brien"};
+    QTest::newRow("double quote") << true << "\"" << QStringList{"Say \"Hi\""};
+    QTest::newRow("percent is literal") << true << "%" << QStringList{"100%"};
+    QTest::newRow("underscore is literal") << true << "_" << QStringList{"a_b"};
+    QTest::newRow("backslash") << true << "\\" << QStringList{"back\\slash"};
+    QTest::newRow("cyrillic") << true << "Иван" << QStringList{"Иван"};
+    QTest::newRow("statement text") << true << "\" or 1=1 --" << QStringList{};
+    QTest::newRow("no match") << true << "不存在" << QStringList{};
+}
+
+void TestRecipientPage::search()
+{
+    QFETCH(bool, byName);
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"),
+                  {person("王小明", "13900001234"), person("O'Brien", "13988888888"), person("李明华", "13588881111"),
+                   person("Say \"Hi\"", "1"), person("100%", "2"), person("a_b", "3"), person("axb", "4"),
+                   person("back\\slash", "5"), person("Иван", "6")});
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    page->SpeedButton12Click();
+    QVERIFY(page->GroupBox3->isVisibleTo(form.GroupBox2));
+    (byName ? page->Edit15 : page->Edit16)->setText(text);
+    page->RzBitBtn3Click();
+    QVERIFY(form.ADOQuery2.isActive());
+    QCOMPARE(gridColumn(page, 2), expected);
+    // Numbers restart at 1 in the result; counters stay as they were.
+    QStringList numbers;
+    for (int i = 1; i <= expected.size(); ++i)
+        numbers << QString::number(i);
+    QCOMPARE(gridColumn(page, 0), numbers);
+    QCOMPARE(counters(page), QStringLiteral("1/9"));
+    QVERIFY(log.messages.isEmpty() && log.errors.isEmpty());
+
+    form.SpeedButton1Click(); // "收件信息" lists the whole table again
+    QCOMPARE(page->model->rowCount(), 9);
+}
+
+void TestRecipientPage::searchWithBothOrNeitherEditDoesNothing()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2")});
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    page->Edit15->setText(QStringLiteral("x"));
+    page->SpeedButton12Click(); // showing the panel empties both edits
+    QVERIFY(page->Edit15->text().isEmpty());
+    page->RzBitBtn3Click();
+    QCOMPARE(page->model->rowCount(), 2);
+    page->Edit15->setText(QStringLiteral("甲"));
+    page->Edit16->setText(QStringLiteral("2"));
+    page->RzBitBtn3Click();
+    QCOMPARE(page->model->rowCount(), 2);
+    QCOMPARE(form.ADOQuery2.sql(), QStringLiteral("select * from inrxx"));
+}
+
+void TestRecipientPage::rowNumbersFollowTheMovedColumn()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2"), person("丙", "3")});
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    QHeaderView *header = page->DBGridEh1->horizontalHeader();
+    header->moveSection(0, 4);
+    QCOMPARE(header->logicalIndex(4), 0);
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        const QString title = page->model->headerData(logical, Qt::Horizontal, Qt::DisplayRole).toString();
+        const QStringList shown = gridColumn(page, logical);
+        if (title == QStringLiteral("序号"))
+            QCOMPARE(shown, QStringList({"1", "2", "3"}));
+        else
+            QVERIFY(!shown.contains(QStringLiteral("1")) || title == QStringLiteral("手机号码"));
+    }
+    QCOMPARE(gridColumn(page, 2), QStringList({"甲", "乙", "丙"}));
+    // A title click only toggles the marker; the rows keep their order.
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+    QCOMPARE(gridColumn(page, 2), QStringList({"甲", "乙", "丙"}));
+}
+
+void TestRecipientPage::keyboardMovesLeaveThePositionCounterAClickSetsIt()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2"), person("丙", "3")});
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    RecipientPage *page = form.recipientPage();
+    QCOMPARE(page->Label33->text(), QStringLiteral("1"));
+    page->DBGridEh1->setFocus();
+    QTest::keyClick(page->DBGridEh1, Qt::Key_Down);
+    QCOMPARE(form.ADOQuery2.recNo(), 2); // the current row moves with the grid
+    QCOMPARE(page->Label33->text(), QStringLiteral("1"));
+    const QRect third = page->DBGridEh1->visualRect(page->model->index(2, 1));
+    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, third.center());
+    QCOMPARE(form.ADOQuery2.recNo(), 3);
+    QCOMPARE(page->Label33->text(), QStringLiteral("3"));
+}
+
+void TestRecipientPage::contextMenuItems()
+{
+    DatabaseFolder folder;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    QStringList captions;
+    for (QAction *a : page->PopupMenu2->actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(captions, QStringList({"添 加", "修 改", "删 除", "查 询", "-", "单张打印", "批量打印"}));
+    page->PopupMenu2->findChild<QAction *>(QStringLiteral("N8"))->trigger();
+    QVERIFY(page->GroupBox3->isVisibleTo(form.GroupBox2));
+    page->PopupMenu2->findChild<QAction *>(QStringLiteral("N5"))->trigger();
+    QVERIFY(page->GroupBox5->isVisibleTo(form.GroupBox2));
+}
+
+QTEST_MAIN(TestRecipientPage)
+#include "test_recipientpage.moc"
