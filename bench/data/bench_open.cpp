@@ -4,6 +4,7 @@
 //
 //   bench_open [recipients] [runs]
 
+#include "common/book.h"
 #include "data/Database.h"
 #include "shell/Application.h"
 #include "shell/Unit1.h"
@@ -16,50 +17,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
-namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-long rssKiB()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
-
-void fill(const QString &path, int count)
-{
-    db::Connection c;
-    c.setPath(path);
-    c.open();
-    c.exec(QStringLiteral("BEGIN"));
-    db::Statement st(c, QStringLiteral("INSERT INTO inrxx VALUES (?,?,?,?,?,?,?)"));
-    for (int i = 0; i < count; ++i) {
-        st.reset();
-        st.bind(1, QStringLiteral("北京朴桥商贸有限公司第%1分部").arg(i % 97));
-        st.bind(2, QStringLiteral("收件人%1").arg(i));
-        st.bind(3, QStringLiteral("广东省深圳市南山区科技园南区高新南七道%1号创维大厦%2室").arg(i % 300).arg(1000 + i % 900));
-        st.bind(4, QStringLiteral("518%1").arg(i % 1000, 3, 10, QLatin1Char('0')));
-        st.bind(5, QStringLiteral("0755-8%1").arg(i % 10000000, 7, 10, QLatin1Char('0')));
-        st.bind(6, QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')));
-        st.bind(7, i % 5 ? QString() : QStringLiteral("周末不收件"));
-        st.step();
-    }
-    c.exec(QStringLiteral("COMMIT"));
-}
-
-} // namespace
+using bench::median;
+using bench::rssKiB;
 
 int main(int argc, char **argv)
 {
@@ -72,7 +33,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     db::createDatabase(dir.filePath(QStringLiteral("data.mdb")));
-    fill(dir.filePath(QStringLiteral("data.mdb")), count);
+    bench::fillBook(dir.filePath(QStringLiteral("data.mdb")), count);
     std::printf("book: %d recipients, %.1f MB file\n", count, QFileInfo(dir.filePath("data.mdb")).size() / 1e6);
 
     std::vector<double> openMs, reopenMs, shellMs, windowMs;
