@@ -467,7 +467,7 @@ void person(const Pad &d, double cx, double top, double scale, const QColor &coa
 
 using Draw = std::function<void(const Pad &)>;
 
-struct IconSpec
+struct IconDesign
 {
     const char *file;
     int width;
@@ -475,11 +475,11 @@ struct IconSpec
     Draw draw;
 };
 
-const std::vector<IconSpec> &iconSpecs()
+const std::vector<IconDesign> &iconDesigns()
 {
     static const QColor green(46, 160, 64);
     static const QColor red(214, 40, 30);
-    static const std::vector<IconSpec> specs = {
+    static const std::vector<IconDesign> designs = {
         {"main_recipients.png", 22, 22,
          [](const Pad &d) {
              d.rect(QRectF(6.5, 2.5, 21, 27), QColor(178, 60, 50), QColor(100, 30, 25), 1.5);
@@ -665,12 +665,12 @@ const std::vector<IconSpec> &iconSpecs()
              d.p.drawLine(QPointF(24, 11.5), QPointF(27, 11.5));
          }},
     };
-    return specs;
+    return designs;
 }
 
-QImage drawIcon(const IconSpec &spec)
+QImage drawIcon(const IconDesign &design)
 {
-    QImage img(spec.width, spec.height, QImage::Format_ARGB32_Premultiplied);
+    QImage img(design.width, design.height, QImage::Format_ARGB32_Premultiplied);
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
     img.fill(Qt::transparent);
@@ -679,9 +679,9 @@ QImage drawIcon(const IconSpec &spec)
     p.setRenderHint(QPainter::TextAntialiasing);
     // Square icons use a 32-unit design space; the arrows are drawn in their own pixel size
     // scaled the same way (their long side is 32 units).
-    const double scale = std::max(spec.width, spec.height) / 32.0;
+    const double scale = std::max(design.width, design.height) / 32.0;
     p.scale(scale, scale);
-    spec.draw(Pad{p, 1.0 / scale});
+    design.draw(Pad{p, 1.0 / scale});
     p.end();
     return img;
 }
@@ -689,13 +689,13 @@ QImage drawIcon(const IconSpec &spec)
 QImage drawSheet()
 {
     const int zoom = 5, cell = 64 * zoom / 2 + 40, columns = 6;
-    const auto &specs = iconSpecs();
-    const int rows = int((specs.size() + columns - 1) / columns);
+    const auto &designs = iconDesigns();
+    const int rows = int((designs.size() + columns - 1) / columns);
     QImage sheet(columns * cell, rows * cell, QImage::Format_RGB32);
     sheet.fill(QColor(235, 235, 235));
     QPainter p(&sheet);
-    for (size_t i = 0; i < specs.size(); ++i) {
-        const QImage icon = drawIcon(specs[i]);
+    for (size_t i = 0; i < designs.size(); ++i) {
+        const QImage icon = drawIcon(designs[i]);
         const int z = icon.width() > 32 ? zoom / 2 : zoom;
         const QImage big = icon.scaled(icon.size() * z);
         const int x = int(i % columns) * cell, y = int(i / columns) * cell;
@@ -707,7 +707,7 @@ QImage drawSheet()
         p.drawImage(x + 10, y + 10, big);
         p.drawImage(x + 10 + big.width() + 8, y + 10, icon);
         p.setPen(Qt::black);
-        p.drawText(x + 10, y + cell - 12, QString::fromLatin1(specs[i].file));
+        p.drawText(x + 10, y + cell - 12, QString::fromLatin1(designs[i].file));
     }
     return sheet;
 }
@@ -755,8 +755,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     bool ok = save(drawForm(), dir.filePath(QStringLiteral("blankform.jpg")), "jpg", 85);
-    for (const IconSpec &spec : iconSpecs())
-        ok = ok && save(drawIcon(spec), dir.filePath(QStringLiteral("icons/") + QLatin1String(spec.file)),
+    for (const IconDesign &design : iconDesigns())
+        ok = ok && save(drawIcon(design), dir.filePath(QStringLiteral("icons/") + QLatin1String(design.file)),
                         "png", -1);
     if (ok && parser.isSet(overlay))
         ok = save(drawOverlay(), parser.value(overlay), "png", -1);
