@@ -1,0 +1,74 @@
+#include "printing/LayoutView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+constexpr int kBandWidth = 869;
+constexpr int kImageHeight = 473;
+} // namespace
+
+LayoutView::LayoutView(QWidget *parent) : QWidget(parent), m_picture(QStringLiteral(":/blankform.jpg"))
+{
+    setObjectName(QStringLiteral("QuickRep1"));
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void LayoutView::setBand(int heightPx, int imageTopPx)
+{
+    m_bandHeight = heightPx;
+    m_imageTop = imageTopPx;
+    update();
+}
+
+void LayoutView::setFields(const QVector<Field> &fields, const QFont &font)
+{
+    m_fields = fields;
+    m_font = font;
+    update();
+}
+
+QRect LayoutView::imageRect() const
+{
+    return QRect(0, m_imageTop, kBandWidth, kImageHeight);
+}
+
+bool LayoutView::isOnPicture(const QPoint &pos) const
+{
+    if (!imageRect().contains(pos))
+        return false;
+    for (const Field &f : m_fields)
+        if (f.rect.contains(pos))
+            return false;
+    return true;
+}
+
+void LayoutView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(QRect(0, 0, kBandWidth, m_bandHeight), Qt::white);
+    // Stretched to the rectangle without keeping the picture's aspect ratio.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRectF(imageRect()), m_picture);
+    p.setFont(m_font);
+    p.setPen(Qt::black);
+    for (const Field &f : m_fields) {
+        p.fillRect(f.rect, Qt::white);
+        p.drawText(f.rect, Qt::AlignLeft | Qt::AlignTop, f.text);
+    }
+}
+
+void LayoutView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (isOnPicture(event->position().toPoint()))
+        emit imageHovered();
+    QWidget::mouseMoveEvent(event);
+}
+
+void LayoutView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && isOnPicture(event->position().toPoint()))
+        emit imageClicked();
+    QWidget::mouseReleaseEvent(event);
+}

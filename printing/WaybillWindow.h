@@ -1,0 +1,48 @@
+#pragma once
+
+// What the single and the batch print window share: the window settings, the button bar with
+// its flat "打 印" button and hover highlight, the layout view over the picture of the blank form,
+// and the font choice for the thirteen fields.
+
+#include <QDialog>
+#include <QFont>
+
+#include <functional>
+
+class BevelPanel;
+class FlatButton;
+class QLabel;
+class LayoutView;
+
+class WaybillWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    WaybillWindow(const QString &caption, QWidget *parent);
+
+    BevelPanel *Panel1 = nullptr;
+    BevelPanel *Panel2 = nullptr;
+    FlatButton *SpeedButton1 = nullptr;
+    LayoutView *QuickRep1 = nullptr;
+
+    // The font dialog; returns false when cancelled. Replaceable in tests.
+    std::function<bool(QFont &font, QWidget *owner)> chooseFont;
+    // The font the dialog starts from: the last one chosen in this window.
+    QFont dialogFont() const { return m_dialogFont; }
+
+    virtual void SpeedButton1Click() = 0;
+    void Image1Click();
+    void SpeedButton1MouseMove();
+    void Panel1MouseMove();
+    void Image1MouseMove();
+
+protected:
+    // Takes a font chosen in the dialog for all thirteen fields.
+    virtual void applyFieldFont(const QFont &font) = 0;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QFont m_dialogFont;
+    bool m_placed = false;
+};
