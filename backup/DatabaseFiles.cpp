@@ -203,10 +203,10 @@ void DatabaseFiles::restore(const QString &source, const std::function<void()> &
 
     // The copy itself is checked, so what becomes data.mdb is exactly what passed.
     checkDatabase(temp.fileName());
-    const QFile::Permissions permissions =
-        QFileInfo::exists(target) ? QFile::permissions(target)
-                                  : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
-                                        QFile::ReadGroup | QFile::ReadOther;
+    const QFile::Permissions permissions = QFileInfo::exists(target)
+                                               ? QFile::permissions(target)
+                                               : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                     QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
     temp.setPermissions(permissions);
 
     const std::unique_ptr<db::Connection> lock = lockForReplacing(target);
@@ -215,7 +215,8 @@ void DatabaseFiles::restore(const QString &source, const std::function<void()> &
     std::error_code ec;
     std::filesystem::rename(fsPath(temp.fileName()), fsPath(target), ec);
     if (ec)
-        throw CopyError(QStringLiteral("无法替换 %1: %2").arg(native(target), QString::fromStdString(ec.message())));
+        throw CopyError(
+            QStringLiteral("无法替换 %1: %2").arg(native(target), QString::fromStdString(ec.message())));
     temp.setAutoRemove(false);
     // A journal still beside the name belonged to the replaced file.
     QFile::remove(target + QStringLiteral("-journal"));
