@@ -122,6 +122,9 @@ void DatabaseFiles::backup(const QString &chosenName) const
     const QString target = backupPath(chosenName);
     if (!QFileInfo::exists(source))
         throw CopyError(QStringLiteral("找不到数据库文件: %1").arg(native(source)));
+    // A backup name that leads back to data.mdb (through a link) would overwrite the database.
+    if (sameFile(source, target))
+        throw CopyError(QStringLiteral("备份文件不能是数据库文件本身"));
 
     db::Connection connection;
     connection.setPath(source);
