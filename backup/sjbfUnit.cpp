@@ -1,0 +1,142 @@
+#include "backup/sjbfUnit.h"
+
+#include "data/Database.h"
+#include "printing/Fonts.h"
+#include "shell/Controls.h"
+#include "shell/Messages.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+
+PictureButton *makeButton(const QString &name, const QString &caption, const QString &icon, int left,
+                          QWidget *parent)
+{
+    auto *button = new PictureButton(caption, icon, 32, parent);
+    button->setObjectName(name);
+    button->setGeometry(left, 48, 135, 38);
+    button->setFont(fonts::songPixels(14, true));
+    button->setStyleSheet(button->styleSheet() + QStringLiteral("QToolButton { color: blue; }"));
+    return button;
+}
+
+QFileDialog *makeDialog(const QString &name, QFileDialog::AcceptMode mode, QWidget *parent)
+{
+    auto *dialog = new QFileDialog(parent);
+    dialog->setObjectName(name);
+    dialog->setAcceptMode(mode);
+    // A typed name of a file that does not exist is accepted by both dialogs.
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptSave)
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    return dialog;
+}
+
+} // namespace
+
+TSjbfForm::TSjbfForm(db::Connection *mainConnection, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_connection(mainConnection), m_files(QCoreApplication::applicationDirPath())
+{
+    setObjectName(QStringLiteral("SjbfForm"));
+    setWindowTitle(QStringLiteral("数据库备份与恢复"));
+    setFont(fonts::msSansSerifPixels(11));
+    setFixedSize(376, 106);
+
+    Panel2 = new BevelPanel(BevelPanel::Bevel::LoweredInner, this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setColor(windowGrey());
+    Panel2->setGeometry(0, 0, 376, 106);
+
+    Label1 = new QLabel(QStringLiteral("提示：及时备份数据库，为了更好地保护数据不被丢失！"), Panel2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(16, 18, 350, 13);
+    Label1->setFont(fonts::songPixels(13, true));
+    QPalette red = Label1->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    Label1->setPalette(red);
+
+    RzBitBtn1 = makeButton(QStringLiteral("RzBitBtn1"), QStringLiteral("数据库备份"),
+                           QStringLiteral(":/icons/floppy.png"), 40, Panel2);
+    RzBitBtn2 = makeButton(QStringLiteral("RzBitBtn2"), QStringLiteral("数据库恢复"),
+                           QStringLiteral(":/icons/folder_open.png"), 198, Panel2);
+    connect(RzBitBtn1, &QToolButton::clicked, this, &TSjbfForm::RzBitBtn1Click);
+    connect(RzBitBtn2, &QToolButton::clicked, this, &TSjbfForm::RzBitBtn2Click);
+
+    SaveDialog1 = makeDialog(QStringLiteral("SaveDialog1"), QFileDialog::AcceptSave, this);
+    OpenDialog1 = makeDialog(QStringLiteral("OpenDialog1"), QFileDialog::AcceptOpen, this);
+
+    quitProgram = [] { QCoreApplication::exit(0); };
+}
+
+QString TSjbfForm::runDialog(QFileDialog *dialog, QString &last)
+{
+    // Each dialog offers the name chosen in it last time.
+    if (!last.isEmpty())
+        dialog->selectFile(last);
+    if (dialog->exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog->selectedFiles();
+    if (chosen.isEmpty())
+        return QString();
+    last = chosen.first();
+    return last;
+}
+
+QString TSjbfForm::chooseBackupName()
+{
+    return runDialog(SaveDialog1, m_lastBackupName);
+}
+
+QString TSjbfForm::chooseRestoreName()
+{
+    return runDialog(OpenDialog1, m_lastRestoreName);
+}
+
+void TSjbfForm::RzBitBtn1Click()
+{
+    const QString name = chooseBackupName();
+    if (name.isEmpty())
+        return;
+    try {
+        m_files.backup(name);
+    } catch (const std::exception &) {
+        messages::show(this, QStringLiteral("数据备份失败，请重试！"));
+        return;
+    }
+    messages::show(this, QStringLiteral("数据备份成功！"));
+}
+
+void TSjbfForm::RzBitBtn2Click()
+{
+    const QString name = chooseRestoreName();
+    if (name.isEmpty())
+        return;
+    // The chosen file is checked first; the main connection is closed only right before a
+    // checked copy replaces data.mdb, so a bad file changes nothing.
+    try {
+        m_files.restore(name, [this] {
+            if (m_connection)
+                m_connection->close();
+        });
+    } catch (const std::exception &) {
+        messages::show(this, QStringLiteral("数据恢复失败，请重试！"));
+        return;
+    }
+    messages::show(this, QStringLiteral("数据恢复成功！"));
+    if (quitProgram)
+        quitProgram();
+}
+
+void TSjbfForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen *s = screen())
+            move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+}
