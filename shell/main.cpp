@@ -1,6 +1,7 @@
 // Program entry: creates the windows once, in order (main window, backup, single print, batch
 // print), shows the main window and runs until it closes.
 
+#include "backup/sjbfUnit.h"
 #include "shell/Application.h"
 #include "shell/Unit1.h"
 
@@ -21,7 +22,7 @@ int main(int argc, char **argv)
     app::configure();
 
     TForm1 Form1;
-    QDialog *SjbfForm = placeholderWindow(QStringLiteral("数据库备份与恢复"), &Form1);
+    QDialog *SjbfForm = new TSjbfForm(&Form1.ADOConnection1, &Form1);
     QDialog *StForm = placeholderWindow(QStringLiteral("单张打印EMS快递单"), &Form1);
     QDialog *plstForm = placeholderWindow(QStringLiteral("批量打印EMS快递单"), &Form1);
     Form1.setSecondaryWindows(SjbfForm, StForm, plstForm);
