@@ -152,7 +152,7 @@ void appendFormats(Out &o)
 
 // The shared string table with its hash index. A string that does not fit into the rest of a
 // record continues in a CONTINUE record, which then starts with the string's option byte again.
-void appendStringTable(Out &o, const std::vector<QString> &strings, quint32 cellCount)
+void appendStringTable(Out &o, const std::vector<const QString *> &strings, quint32 cellCount)
 {
     const qsizetype count = qsizetype(strings.size());
     const qsizetype perBucket = std::max<qsizetype>(8, (count + 127) / 128);
@@ -176,7 +176,7 @@ void appendStringTable(Out &o, const std::vector<QString> &strings, quint32 cell
     o.u32(cellCount);
     o.u32(quint32(count));
     for (qsizetype i = 0; i < count; ++i) {
-        const QString &s = strings[size_t(i)];
+        const QString &s = *strings[size_t(i)];
         const bool wide = !fitsLatin1(s);
         const int charSize = wide ? 2 : 1;
         // The length and option byte stay with the first character.
@@ -237,9 +237,13 @@ void appendDirectoryEntry(Out &o, const QString &name, quint8 type, quint32 chil
     o.u64(size);
 }
 
-bool writeCompoundFile(QIODevice *device, const QByteArray &stream)
+// The stream comes in pieces, so the sheets' cell records are written without being copied.
+bool writeCompoundFile(QIODevice *device, const std::vector<QByteArray> &stream)
 {
-    const quint32 streamSectors = quint32((stream.size() + kSectorSize - 1) / kSectorSize);
+    qsizetype streamSize = 0;
+    for (const QByteArray &piece : stream)
+        streamSize += piece.size();
+    const quint32 streamSectors = quint32((streamSize + kSectorSize - 1) / kSectorSize);
     quint32 fatSectors = 1, difatSectors = 0;
     for (;;) {
         const quint32 total = streamSectors + 1 + fatSectors + difatSectors;
@@ -279,7 +283,7 @@ bool writeCompoundFile(QIODevice *device, const QByteArray &stream)
     QByteArray tail;
     Out t{tail};
     appendDirectoryEntry(t, QStringLiteral("Root Entry"), 5, 1, kEndOfChain, 0);
-    appendDirectoryEntry(t, QStringLiteral("Workbook"), 2, kNoStream, 0, quint32(stream.size()));
+    appendDirectoryEntry(t, QStringLiteral("Workbook"), 2, kNoStream, 0, quint32(streamSize));
     appendDirectoryEntry(t, QString(), 0, kNoStream, 0, 0);
     appendDirectoryEntry(t, QString(), 0, kNoStream, 0, 0);
 
@@ -301,9 +305,13 @@ bool writeCompoundFile(QIODevice *device, const QByteArray &stream)
         t.u32(d + 1 < difatSectors ? firstDifat + d + 1 : kEndOfChain);
     }
 
-    const QByteArray padding(qsizetype(streamSectors) * kSectorSize - stream.size(), '\0');
-    return device->write(head) == head.size() && device->write(stream) == stream.size() &&
-           device->write(padding) == padding.size() && device->write(tail) == tail.size();
+    const QByteArray padding(qsizetype(streamSectors) * kSectorSize - streamSize, '\0');
+    if (device->write(head) != head.size())
+        return false;
+    for (const QByteArray &piece : stream)
+        if (device->write(piece) != piece.size())
+            return false;
+    return device->write(padding) == padding.size() && device->write(tail) == tail.size();
 }
 
 } // namespace
@@ -351,8 +359,7 @@ void XlsWriter::appendRow(const QStringList &cells)
         const QString &text = cells.at(c);
         auto it = m_stringIndex.constFind(text);
         if (it == m_stringIndex.cend()) {
-            it = m_stringIndex.insert(text, quint32(m_strings.size()));
-            m_strings.push_back(text);
+            it = m_stringIndex.insert(text, quint32(m_stringIndex.size()));
         }
         qToLittleEndian<quint16>(kLabelSst, p);
         qToLittleEndian<quint16>(10, p + 2);
@@ -367,15 +374,13 @@ void XlsWriter::appendRow(const QStringList &cells)
     ++sheet.rows;
 }
 
-QByteArray XlsWriter::workbookStream() const
+std::vector<QByteArray> XlsWriter::workbookStream() const
 {
-    qsizetype cellBytes = 0;
-    for (const Sheet &sheet : m_sheets)
-        cellBytes += sheet.cells.size();
-    QByteArray stream;
-    stream.reserve(cellBytes + qsizetype(m_strings.size()) * 40 + 8192);
-    Out o{stream};
+    // Each sheet is its cell records framed by BOF, DIMENSIONS, WINDOW2 and EOF.
+    constexpr qsizetype kSheetFrame = (4 + 16) + (4 + 14) + (4 + 18) + 4;
 
+    QByteArray globals;
+    Out o{globals};
     appendBof(o, 0x0005);
     o.header(kCodepage, 2);
     o.u16(1200); // UTF-16
@@ -391,46 +396,60 @@ QByteArray XlsWriter::workbookStream() const
     o.u16(600);    // tab bar width in thousandths
     appendFormats(o);
 
-    // Each sheet's entry points at its BOF, which is only known once the globals are written.
+    // Each sheet's entry points at its BOF, known once the globals are complete.
     std::vector<qsizetype> sheetOffsetAt;
     for (const Sheet &sheet : m_sheets) {
         const bool wide = !fitsLatin1(sheet.name);
         o.header(kBoundSheet, quint16(8 + sheet.name.size() * (wide ? 2 : 1)));
-        sheetOffsetAt.push_back(stream.size());
+        sheetOffsetAt.push_back(globals.size());
         o.u32(0);
         o.u8(0); // visible
         o.u8(0); // worksheet
         appendShortString(o, sheet.name);
     }
-    appendStringTable(o, m_strings, m_cellCount);
+    std::vector<const QString *> strings(size_t(m_stringIndex.size()));
+    for (auto it = m_stringIndex.cbegin(); it != m_stringIndex.cend(); ++it)
+        strings[it.value()] = &it.key();
+    appendStringTable(o, strings, m_cellCount);
     appendEof(o);
 
+    std::vector<QByteArray> stream(1); // the globals go first once the offsets are in
+    qsizetype offset = globals.size();
     for (size_t i = 0; i < m_sheets.size(); ++i) {
         const Sheet &sheet = m_sheets[i];
-        o.patch32(sheetOffsetAt[i], quint32(stream.size()));
-        appendBof(o, 0x0010);
-        o.header(kDimensions, 14);
-        o.u32(0);
-        o.u32(quint32(sheet.columns ? sheet.rows : 0)); // one past the last row
-        o.u16(0);
-        o.u16(quint16(sheet.rows ? sheet.columns : 0)); // one past the last column
-        o.u16(0);
-        o.header(kWindow2, 18);
+        o.patch32(sheetOffsetAt[i], quint32(offset));
+        offset += kSheetFrame + sheet.cells.size();
+
+        QByteArray head;
+        Out h{head};
+        appendBof(h, 0x0010);
+        h.header(kDimensions, 14);
+        h.u32(0);
+        h.u32(quint32(sheet.columns ? sheet.rows : 0)); // one past the last row
+        h.u16(0);
+        h.u16(quint16(sheet.rows ? sheet.columns : 0)); // one past the last column
+        h.u16(0);
+        h.header(kWindow2, 18);
         // Grid lines, headings, zeros, default grid colour, outline symbols; the first sheet is
         // the selected and shown one.
-        o.u16(i == 0 ? 0x06B6 : 0x00B6);
-        o.u16(0); // top row
-        o.u16(0); // left column
-        o.u32(0x40);
-        o.u16(0);
-        o.u16(0);
-        o.u32(0);
-        stream.append(sheet.cells);
-        appendEof(o);
+        h.u16(i == 0 ? 0x06B6 : 0x00B6);
+        h.u16(0); // top row
+        h.u16(0); // left column
+        h.u32(0x40);
+        h.u16(0);
+        h.u16(0);
+        h.u32(0);
+        stream.push_back(head);
+        stream.push_back(sheet.cells);
+        QByteArray eof;
+        Out e{eof};
+        appendEof(e);
+        stream.push_back(eof);
     }
+    stream.front() = globals;
     // A stream under 4096 bytes would belong in the mini stream; padding keeps one kind of sector.
-    if (stream.size() < 4096)
-        stream.append(4096 - stream.size(), '\0');
+    if (offset < 4096)
+        stream.push_back(QByteArray(4096 - offset, '\0'));
     return stream;
 }
 

@@ -59,10 +59,10 @@ private:
         int columns = 0;
     };
 
-    QByteArray workbookStream() const;
+    // The Workbook stream in pieces: the globals, then each sheet's records.
+    std::vector<QByteArray> workbookStream() const;
 
     std::vector<Sheet> m_sheets;
-    QHash<QString, quint32> m_stringIndex;
-    std::vector<QString> m_strings;
+    QHash<QString, quint32> m_stringIndex; // each text and its place in the string table
     quint32 m_cellCount = 0;
 };
