@@ -125,25 +125,19 @@ void TestRecipientExport::exportsEveryCell_data()
     QTest::newRow("search result") << QStringList() << people << QStringLiteral("收件人姓名")
                                    << QStringLiteral("人1") << columns << Rows{person(1), person(12)};
 
+    // A key column in front and a further column behind; the row inserted with only two values
+    // has NULLs, which read as empty texts.
     QStringList wide{QStringLiteral("编号")};
     wide << columns << QStringLiteral("客户代码");
+    QStringList sparse{QStringLiteral("1"), QStringLiteral("只有单位")};
+    sparse << QStringList(6) << QStringLiteral("007");
+    const QStringList keyed = QStringList{QStringLiteral("5")} << person(5) << QStringLiteral("C-1");
     QTest::newRow("extra columns in table order")
         << QStringList{QStringLiteral("DROP TABLE inrxx"),
-                       QStringLiteral("CREATE TABLE inrxx (编号 INTEGER PRIMARY KEY, %1, 客户代码 TEXT)")
-                           .arg(columns.join(QStringLiteral(" TEXT, ")) + QStringLiteral(" TEXT")),
+                       QStringLiteral("CREATE TABLE inrxx (编号 INTEGER PRIMARY KEY, %1 TEXT, 客户代码 TEXT)")
+                           .arg(columns.join(QStringLiteral(" TEXT, "))),
                        QStringLiteral("INSERT INTO inrxx (单位名称, 客户代码) VALUES ('只有单位', '007')")}
-        << Rows{QStringList{QStringLiteral("5")} << person(5) << QStringLiteral("C-1")} << QString()
-        << QString() << wide
-        << Rows{QStringList{QStringLiteral("1"),
-                            QStringLiteral("只有单位"),
-                            {},
-                            {},
-                            {},
-                            {},
-                            {},
-                            {},
-                            QStringLiteral("007")},
-                QStringList{QStringLiteral("5")} << person(5) << QStringLiteral("C-1")};
+        << Rows{keyed} << QString() << QString() << wide << Rows{sparse, keyed};
 
     // Digit-only and number-like texts stay texts with their zeros; Chinese, emoji and texts far
     // longer than one record (compressed and 16-bit, split across CONTINUE records) come back whole.
