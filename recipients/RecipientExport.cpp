@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSignalBlocker>
 
 QString exportDataset(db::Dataset &dataset, const QString &path, const ExportProgress &progress)
 {
@@ -13,6 +14,16 @@ QString exportDataset(db::Dataset &dataset, const QString &path, const ExportPro
     if (!target.isEmpty() && dataset.connection() &&
         target == QFileInfo(dataset.connection()->path()).canonicalFilePath())
         return QStringLiteral("不能把导出文件写到数据库文件上: %1").arg(QDir::toNativeSeparators(path));
+
+    // The walk moves the current row once per row. A grid bound to the dataset would follow every
+    // move, which costs far more than the export, so observers hear only of the row the walk ends
+    // on: the last one.
+    struct Announce
+    {
+        db::Dataset &dataset;
+        ~Announce() { emit dataset.currentChanged(dataset.currentRow()); }
+    } announce{dataset};
+    const QSignalBlocker quiet(dataset);
 
     try {
         dataset.first();

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -178,6 +179,7 @@ void TestRecipientExport::exportsEveryCell()
     }
     dataset.open();
     dataset.setCurrentRow(dataset.recordCount() / 2); // the export still starts at the first row
+    QSignalSpy moves(&dataset, &db::Dataset::currentChanged);
 
     const QString path = folder.path() + QStringLiteral("/收件人");
     QCOMPARE(exportDataset(dataset, path), QString());
@@ -190,9 +192,11 @@ void TestRecipientExport::exportsEveryCell()
     QCOMPARE(book.sheets.value(1), Rows());
     QCOMPARE(book.sheets.value(2), Rows());
     QCOMPARE(book.nonText, 0);
-    // The walk leaves the dataset on its last row.
+    // The walk leaves the dataset on its last row, and a bound grid learns of it.
     QVERIFY(dataset.eof());
     QCOMPARE(dataset.currentRow(), dataset.recordCount() - 1);
+    QVERIFY(!moves.isEmpty());
+    QCOMPARE(moves.last().first().toInt(), dataset.recordCount() - 1);
 }
 
 void TestRecipientExport::continuesOnFurtherSheets()
