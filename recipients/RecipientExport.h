@@ -15,9 +15,9 @@ using ExportProgress = std::function<void(int rowsDone, int rowCount)>;
 // a header row with every field name in field order, then every row from the first, each cell the
 // field's text. The dataset is walked with first() and next() until eof, so afterwards it stands
 // on its last row; its currentChanged() is held back during the walk and emitted once at the end
-// for that row, so a bound grid follows without redrawing for every row. A sheet holds 65,535 rows under its header; further rows continue on the next
-// sheets ("Sheet2", ...), each with the header again. Two empty sheets follow the data, as in a
-// new Excel workbook.
+// for that row, so a bound grid follows without redrawing for every row. A sheet holds 65,535
+// rows under its header; further rows continue on the next sheets ("Sheet2", ...), each with the
+// header again. Two empty sheets follow the data, as in a new Excel workbook.
 //
 // The file is written beside the target and renamed over it only when complete. Returns an empty
 // text on success; otherwise why it failed, and no file was written or changed.
