@@ -1,7 +1,43 @@
 #include "tools/ctl.h"
 
-int ctl::runExport(const QStringList &)
+#include "data/Database.h"
+#include "recipients/RecipientExport.h"
+
+int ctl::runExport(const QStringList &args)
 {
-    fail(QStringLiteral("export: 尚未提供"));
-    return 1;
+    const QString usage = QStringLiteral("用法: waybillctl export FILE [--db PATH]");
+    QString file, database = db::connectionPath();
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--db") && i + 1 < args.size()) {
+            database = args.at(++i);
+        } else if (arg.startsWith(QLatin1Char('-')) || !file.isEmpty()) {
+            fail(usage);
+            return 2;
+        } else {
+            file = arg;
+        }
+    }
+    if (file.isEmpty()) {
+        fail(usage);
+        return 2;
+    }
+
+    db::Connection connection;
+    connection.setPath(database);
+    db::Dataset recipients;
+    recipients.setConnection(&connection);
+    recipients.setSql(QStringLiteral("select * from inrxx"));
+    try {
+        recipients.open();
+    } catch (const db::DbError &e) {
+        fail(e.message());
+        return 1;
+    }
+    const QString error = exportDataset(recipients, file);
+    if (!error.isEmpty()) {
+        fail(error);
+        return 1;
+    }
+    return 0;
 }
