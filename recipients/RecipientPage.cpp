@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "printing/Fonts.h"
+#include "recipients/RecipientExport.h"
 #include "recipients/RecipientSearch.h"
 #include "recipients/RecipientTableModel.h"
 #include "shell/Controls.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace {
@@ -529,5 +531,24 @@ void RecipientPage::RzBitBtn3Click()
 
 void RecipientPage::SpeedButton13Click()
 {
-    messages::show(m_form, QStringLiteral("导出功能尚未提供！"));
+    const QString chosen = chooseExportFile(m_form);
+    if (chosen.isEmpty())
+        return;
+    // ".xls" is always appended, whatever the name already ends in.
+    const QString fileName = chosen + QStringLiteral(".xls");
+    QProgressDialog progress(QStringLiteral("正在导出收件人信息……"), QString(), 0, 100, m_form);
+    progress.setWindowTitle(QStringLiteral("导 出"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setValue(0);
+    const QString error = exportDataset(m_form->ADOQuery2, fileName, [&progress](int done, int all) {
+        progress.setValue(all > 0 ? int(qint64(done) * 100 / all) : 100);
+    });
+    progress.reset();
+    if (!error.isEmpty()) {
+        // Nothing was written: the file is renamed into place only when complete.
+        messages::showError(m_form, error);
+        return;
+    }
+    messages::show(m_form, QStringLiteral("成功导出全部数据!"));
 }

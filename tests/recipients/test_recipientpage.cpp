@@ -5,6 +5,7 @@
 #include "shell/Unit1.h"
 #include "testsupport.h"
 
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -65,6 +66,7 @@ private slots:
     void rowNumbersFollowTheMovedColumn();
     void keyboardMovesLeaveThePositionCounterAClickSetsIt();
     void contextMenuItems();
+    void exportButton();
 };
 
 void TestRecipientPage::addValidation_data()
@@ -338,6 +340,38 @@ void TestRecipientPage::contextMenuItems()
     QVERIFY(page->GroupBox3->isVisibleTo(form.GroupBox2));
     page->PopupMenu2->findChild<QAction *>(QStringLiteral("N5"))->trigger();
     QVERIFY(page->GroupBox5->isVisibleTo(form.GroupBox2));
+}
+
+void TestRecipientPage::exportButton()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2"), person("丙", "3")});
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    form.ADOQuery2.setCurrentRow(1);
+    QString chosen;
+    page->chooseExportFile = [&](QWidget *) { return chosen; };
+
+    page->SpeedButton13Click(); // cancelled
+    QVERIFY(log.messages.isEmpty() && log.errors.isEmpty());
+
+    chosen = folder.path() + QStringLiteral("/收件人.xls");
+    page->SpeedButton13Click();
+    QCOMPARE(log.messages, QStringList{"成功导出全部数据!"});
+    QFile file(chosen + QStringLiteral(".xls"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(8).toHex(), QByteArray("d0cf11e0a1b11ae1")); // an OLE2 compound file
+    QCOMPARE(form.ADOQuery2.recNo(), 3);                           // left on the last row
+    QCOMPARE(page->DBGridEh1->currentIndex().row(), 2);
+    QCOMPARE(counters(page), QStringLiteral("1/3"));               // counters untouched
+
+    log.clear();
+    chosen = folder.path() + QStringLiteral("/no such folder/book");
+    page->SpeedButton13Click();
+    QVERIFY(log.messages.isEmpty());
+    QCOMPARE(log.errors.size(), 1);
+    QVERIFY(!QFile::exists(chosen + QStringLiteral(".xls")));
 }
 
 QTEST_MAIN(TestRecipientPage)
