@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Database.h"
 #include "printing/Page.h"
 #include "printing/WaybillLayout.h"
 
@@ -11,10 +12,6 @@
 #include <functional>
 
 class QPagedPaintDevice;
-
-namespace db {
-class Dataset;
-}
 
 namespace printing {
 
