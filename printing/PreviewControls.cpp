@@ -60,7 +60,8 @@ PreviewControl::PreviewControl(const WaybillReport *report, QWidget *parent)
 
 QSizeF PreviewControl::paperPixels(int zoom) const
 {
-    return QSizeF(kPaperWidth.pixels(logicalDpiX()) * zoom / 100.0, kPaperHeight.pixels(logicalDpiY()) * zoom / 100.0);
+    return QSizeF(kPaperWidth.pixels(logicalDpiX()) * zoom / 100.0,
+                  kPaperHeight.pixels(logicalDpiY()) * zoom / 100.0);
 }
 
 void PreviewControl::setPageNumber(int number)

@@ -54,7 +54,8 @@ constexpr int kDividerWidth = 8;
 } // namespace
 
 TQRStandardPreview::TQRStandardPreview(QuickRep *report)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       ReportPrinter(report)
 {
     setObjectName(QStringLiteral("QRStandardPreview"));
@@ -131,7 +132,9 @@ TQRStandardPreview::TQRStandardPreview(QuickRep *report)
 
     // FormCreate: the grid's size decides the thumbnail metrics.
     ThumbGrid_->resized = [this] { ThumbGridResize(); };
-    ThumbGrid_->drawCell = [this](QPainter &p, const QRect &cell, int row) { ThumbGridDrawCell(p, cell, row); };
+    ThumbGrid_->drawCell = [this](QPainter &p, const QRect &cell, int row) {
+        ThumbGridDrawCell(p, cell, row);
+    };
     connect(ThumbGrid_, &ThumbGrid::cellSelected, this, &TQRStandardPreview::ThumbGridSelectCell);
 
     connect(RzBitBtn[0], &QToolButton::clicked, this, &TQRStandardPreview::RzBitBtn1Click);
@@ -220,8 +223,8 @@ bool TQRStandardPreview::eventFilter(QObject *watched, QEvent *event)
 
 void TQRStandardPreview::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    const bool ctrlAlone = (modifiers & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) ==
-                           Qt::ControlModifier;
+    const bool ctrlAlone =
+        (modifiers & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
     switch (key) {
     case Qt::Key_PageUp:
         ctrlAlone ? FirstPageClick() : PrevPageClick();

@@ -20,9 +20,7 @@ QuickRep::PrintDialogHook &printDialogHook()
 
 } // namespace
 
-QuickRep::QuickRep(PositionSet set, QObject *parent) : WaybillReport(set, parent)
-{
-}
+QuickRep::QuickRep(PositionSet set, QObject *parent) : WaybillReport(set, parent) {}
 
 QuickRep::~QuickRep()
 {

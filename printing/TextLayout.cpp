@@ -13,7 +13,8 @@ constexpr double kEpsilonMm = 1e-6;
 
 bool isLatinOrDigit(QChar c)
 {
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
            (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
            (c.isLetterOrNumber() && c.script() == QChar::Script_Latin);
 }

@@ -28,8 +28,8 @@ QStringList wrap(const QString &value, const printing::MmFontMetrics &metrics, d
 
 struct AddressFit
 {
-    int font = -1;      // index into the font table
-    QStringList lines;  // the lines that print
+    int font = -1;        // index into the font table
+    QStringList lines;    // the lines that print
     bool complete = true; // false when even the smallest size could not hold every line
 };
 

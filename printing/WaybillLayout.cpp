@@ -3,6 +3,7 @@
 #include "printing/FontTable.h"
 #include "printing/Fonts.h"
 #include "printing/Page.h"
+#include "printing/PagePainter.h"
 #include "printing/TextLayout.h"
 
 #include <algorithm>
@@ -45,9 +46,7 @@ const std::array<FieldDef, kFieldCount> &waybillFields()
     return kFields;
 }
 
-WaybillLayout::WaybillLayout(PositionSet set) : m_set(set), m_font(fonts::songPoints(10))
-{
-}
+WaybillLayout::WaybillLayout(PositionSet set) : m_set(set), m_font(fonts::songPoints(10)) {}
 
 QRectF WaybillLayout::bandRectMm() const
 {
@@ -79,6 +78,12 @@ Page WaybillLayout::viewPage(FontTable &fonts) const
         page.addItem(viewRectMm(i), font, {field(i).columnName()});
     page.squeeze();
     return page;
+}
+
+void WaybillLayout::paintView(QPainter &painter, const QRectF &paper) const
+{
+    FontTable fonts;
+    paintPage(painter, viewPage(fonts), fonts, paper);
 }
 
 } // namespace printing

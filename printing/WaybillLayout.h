@@ -8,6 +8,8 @@
 
 #include <array>
 
+class QPainter;
+
 namespace printing {
 
 class FontTable;
@@ -65,6 +67,9 @@ public:
 
     // The layout view as a page: each field a white rectangle with its column name.
     Page viewPage(FontTable &fonts) const;
+    // Paints the layout view's fields; paper is where the 230 x 126 mm page goes (for the view at
+    // 100 % on a 96-dpi screen: QRectF(0, 0, kPaperWidth.pixels(96), kPaperHeight.pixels(96))).
+    void paintView(QPainter &painter, const QRectF &paper) const;
 
 private:
     PositionSet m_set;

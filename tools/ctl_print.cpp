@@ -75,12 +75,15 @@ int ctl::runPrint(const QStringList &args)
         return 1;
     }
 
-    printing::WaybillReport report(recipient > 0 ? printing::PositionSet::Single : printing::PositionSet::Batch);
+    printing::WaybillReport report(recipient > 0 ? printing::PositionSet::Single
+                                                 : printing::PositionSet::Batch);
     report.setSenderDataset(&senders);
     report.setRecipientDataset(&recipients);
     if (recipient > 0) {
         if (recipient > recipients.recordCount()) {
-            fail(QStringLiteral("没有第 %1 个收件人（共 %2 个）").arg(recipient).arg(recipients.recordCount()));
+            fail(QStringLiteral("没有第 %1 个收件人（共 %2 个）")
+                     .arg(recipient)
+                     .arg(recipients.recordCount()));
             return 1;
         }
         recipients.setCurrentRow(recipient - 1);

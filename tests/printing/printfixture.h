@@ -17,9 +17,10 @@ namespace printfixture {
 // Sender cells in table order: 单位名称, 寄件人姓名, 寄件地址, 邮政编码, 联系电话, 手机号码, 签名.
 inline QStringList sender()
 {
-    return {QStringLiteral("朴桥商贸"),   QStringLiteral("王经理"),      QStringLiteral("北京市朝阳区建国路88号"),
-            QStringLiteral("100022"),     QStringLiteral("010-85889999"), QStringLiteral("13911112222"),
-            QStringLiteral("王")};
+    return {
+        QStringLiteral("朴桥商贸"), QStringLiteral("王经理"),       QStringLiteral("北京市朝阳区建国路88号"),
+        QStringLiteral("100022"),   QStringLiteral("010-85889999"), QStringLiteral("13911112222"),
+        QStringLiteral("王")};
 }
 
 // Recipient i in table order: 单位名称, 收件人姓名, 收件地址, 邮政编码, 联系电话, 手机号码, 备注.
@@ -76,7 +77,8 @@ inline QString run(const QString &program, const QStringList &args)
 
 inline std::vector<Word> pdfWords(const QString &pdf)
 {
-    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QString html =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     std::vector<Word> words;
     int page = 0;
     static const QRegularExpression re(QStringLiteral(
@@ -88,8 +90,8 @@ inline std::vector<Word> pdfWords(const QString &pdf)
             ++page;
             continue;
         }
-        words.push_back({m.captured(3), m.captured(1).toDouble() * 25.4 / 72, m.captured(2).toDouble() * 25.4 / 72,
-                         page});
+        words.push_back({m.captured(3), m.captured(1).toDouble() * 25.4 / 72,
+                         m.captured(2).toDouble() * 25.4 / 72, page});
     }
     return words;
 }
@@ -113,7 +115,8 @@ inline int pdfPageCount(const QString &pdf)
 inline QString pdfPageSize(const QString &pdf)
 {
     const QString info = run(QStringLiteral("pdfinfo"), {pdf});
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Page size:\\s+([^\\n]*) pts")).match(info);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Page size:\\s+([^\\n]*) pts")).match(info);
     return m.captured(1);
 }
 

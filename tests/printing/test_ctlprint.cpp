@@ -53,8 +53,9 @@ private slots:
         }
         // Batch places: the recipient's name field.
         const printing::FieldPlace &name = printing::waybillFields()[7].batch;
-        const auto it = std::find_if(words.begin(), words.end(),
-                                     [](const printfixture::Word &w) { return w.text == QStringLiteral("李四0"); });
+        const auto it = std::find_if(words.begin(), words.end(), [](const printfixture::Word &w) {
+            return w.text == QStringLiteral("李四0");
+        });
         QVERIFY(qAbs(it->top - name.top.mm()) < 0.3);
     }
 
@@ -65,16 +66,17 @@ private slots:
         QVERIFY(QFile::copy(book.folder.databasePath(), other));
         QDir::setCurrent(QDir::tempPath()); // --db, not the current directory
         const QString pdf = book.folder.path() + QStringLiteral("/one.pdf");
-        const Result r = ctl({QStringLiteral("--recipient"), QStringLiteral("2"), QStringLiteral("--pdf"), pdf,
-                              QStringLiteral("--db"), other});
+        const Result r = ctl({QStringLiteral("--recipient"), QStringLiteral("2"), QStringLiteral("--pdf"),
+                              pdf, QStringLiteral("--db"), other});
         QDir::setCurrent(book.folder.path());
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(printfixture::pdfPageCount(pdf), 1);
         const auto words = printfixture::pdfWords(pdf);
         QVERIFY(printfixture::pageTexts(words, 1).contains(QStringLiteral("李四1")));
         const printing::FieldPlace &name = printing::waybillFields()[7].single;
-        const auto it = std::find_if(words.begin(), words.end(),
-                                     [](const printfixture::Word &w) { return w.text == QStringLiteral("李四1"); });
+        const auto it = std::find_if(words.begin(), words.end(), [](const printfixture::Word &w) {
+            return w.text == QStringLiteral("李四1");
+        });
         QVERIFY(qAbs(it->top - name.top.mm()) < 0.3);
     }
 
@@ -87,27 +89,30 @@ private slots:
         QTest::newRow("no database") << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--db"),
                                                     QStringLiteral("missing.mdb")}
                                      << 1 << QStringLiteral("找不到数据库文件");
-        QTest::newRow("not a database") << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--db"),
-                                                       QStringLiteral("notes.txt")}
-                                        << 1 << QStringLiteral("无法读取数据库");
+        QTest::newRow("not a database")
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--db"), QStringLiteral("notes.txt")}
+            << 1 << QStringLiteral("无法读取数据库");
         QTest::newRow("recipient out of range")
-            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--recipient"), QStringLiteral("3")} << 1
-            << QStringLiteral("没有第 3 个收件人（共 2 个）");
-        QTest::newRow("unwritable output") << QStringList{QStringLiteral("--pdf"), QStringLiteral("nodir/out.pdf")}
-                                           << 1 << QStringLiteral("无法写入");
-        QTest::newRow("unknown printer") << QStringList{QStringLiteral("--printer"), QStringLiteral("无此打印机")}
-                                         << 1 << QStringLiteral("找不到打印机");
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--recipient"), QStringLiteral("3")}
+            << 1 << QStringLiteral("没有第 3 个收件人（共 2 个）");
+        QTest::newRow("unwritable output")
+            << QStringList{QStringLiteral("--pdf"), QStringLiteral("nodir/out.pdf")} << 1
+            << QStringLiteral("无法写入");
+        QTest::newRow("unknown printer")
+            << QStringList{QStringLiteral("--printer"), QStringLiteral("无此打印机")} << 1
+            << QStringLiteral("找不到打印机");
         QTest::newRow("no output named") << QStringList{} << 2 << QStringLiteral("--pdf");
-        QTest::newRow("both outputs") << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--printer"),
-                                                     QStringLiteral("x")}
-                                      << 2 << QStringLiteral("--pdf");
+        QTest::newRow("both outputs")
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--printer"), QStringLiteral("x")}
+            << 2 << QStringLiteral("--pdf");
         QTest::newRow("recipient zero")
-            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--recipient"), QStringLiteral("0")} << 2
-            << QStringLiteral("--recipient");
-        QTest::newRow("missing value") << QStringList{QStringLiteral("--pdf")} << 2 << QStringLiteral("--pdf");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--copies"),
-                                                       QStringLiteral("2")}
-                                        << 2 << QStringLiteral("--copies");
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--recipient"), QStringLiteral("0")}
+            << 2 << QStringLiteral("--recipient");
+        QTest::newRow("missing value")
+            << QStringList{QStringLiteral("--pdf")} << 2 << QStringLiteral("--pdf");
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--copies"), QStringLiteral("2")} << 2
+            << QStringLiteral("--copies");
     }
 
     void errorsLeaveNoOutput()

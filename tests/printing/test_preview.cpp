@@ -109,11 +109,12 @@ private slots:
         QTest::addColumn<QList<int>>("percents");
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("a first 0% empties the design text") << QList<int>{0} << QStringList{QString()};
-        QTest::newRow("less than five points keeps the text") << QList<int>{3} << QStringList{QStringLiteral("0%")};
+        QTest::newRow("less than five points keeps the text")
+            << QList<int>{3} << QStringList{QStringLiteral("0%")};
         QTest::newRow("steps of at least five")
             << QList<int>{5, 7, 10, 12, 16}
-            << QStringList{QStringLiteral("5%"), QStringLiteral("5%"), QStringLiteral("10%"), QStringLiteral("10%"),
-                           QStringLiteral("16%")};
+            << QStringList{QStringLiteral("5%"), QStringLiteral("5%"), QStringLiteral("10%"),
+                           QStringLiteral("10%"), QStringLiteral("16%")};
         QTest::newRow("never lowered") << QList<int>{50, 20, 54, 55}
                                        << QStringList{QStringLiteral("50%"), QStringLiteral("50%"),
                                                       QStringLiteral("50%"), QStringLiteral("55%")};
@@ -142,8 +143,8 @@ private slots:
         QTest::newRow("Page Down") << 3 << int(Qt::Key_PageDown) << int(Qt::NoModifier) << 4;
         QTest::newRow("Ctrl+Page Up") << 3 << int(Qt::Key_PageUp) << int(Qt::ControlModifier) << 1;
         QTest::newRow("Ctrl+Page Down") << 3 << int(Qt::Key_PageDown) << int(Qt::ControlModifier) << 5;
-        QTest::newRow("Ctrl+Shift+Page Up") << 3 << int(Qt::Key_PageUp) << int(Qt::ControlModifier | Qt::ShiftModifier)
-                                            << 2;
+        QTest::newRow("Ctrl+Shift+Page Up")
+            << 3 << int(Qt::Key_PageUp) << int(Qt::ControlModifier | Qt::ShiftModifier) << 2;
         QTest::newRow("Ctrl+Alt+Page Down")
             << 3 << int(Qt::Key_PageDown) << int(Qt::ControlModifier | Qt::AltModifier) << 4;
         QTest::newRow("Home") << 3 << int(Qt::Key_Home) << int(Qt::NoModifier) << 1;
@@ -224,7 +225,8 @@ private slots:
         splitter->setSizes({400, splitter->width() - 400});
         QVERIFY(s.window->ThumbWidth > width);
         QVERIFY(s.window->ThumbHeight > height);
-        const double expected = std::nearbyint(s.window->ThumbWidth / 230.0 * 126.0 - s.window->ThumbTextHeight);
+        const double expected =
+            std::nearbyint(s.window->ThumbWidth / 230.0 * 126.0 - s.window->ThumbTextHeight);
         QCOMPARE(s.window->ThumbHeight, int(expected));
     }
 

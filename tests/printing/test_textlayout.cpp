@@ -33,28 +33,35 @@ private slots:
 
         QTest::newRow("null") << QString() << 10.0 << QStringList();
         QTest::newRow("empty") << QStringLiteral("") << 10.0 << QStringList();
-        QTest::newRow("fits") << QStringLiteral("北京市朝阳区") << 10.0 << QStringList{QStringLiteral("北京市朝阳区")};
+        QTest::newRow("fits") << QStringLiteral("北京市朝阳区") << 10.0
+                              << QStringList{QStringLiteral("北京市朝阳区")};
         QTest::newRow("between Chinese characters")
             << QStringLiteral("北京市朝阳区建国路") << 4.2
             << QStringList{QStringLiteral("北京市朝"), QStringLiteral("阳区建国"), QStringLiteral("路")};
         QTest::newRow("house number stays whole")
-            << QStringLiteral("建国路88号") << 4.2 << QStringList{QStringLiteral("建国路"), QStringLiteral("88号")};
+            << QStringLiteral("建国路88号") << 4.2
+            << QStringList{QStringLiteral("建国路"), QStringLiteral("88号")};
         QTest::newRow("room number stays whole")
-            << QStringLiteral("大厦1203室") << 4.2 << QStringList{QStringLiteral("大厦"), QStringLiteral("1203室")};
+            << QStringLiteral("大厦1203室") << 4.2
+            << QStringList{QStringLiteral("大厦"), QStringLiteral("1203室")};
         QTest::newRow("Latin letter keeps its character")
-            << QStringLiteral("现代城A座") << 4.2 << QStringList{QStringLiteral("现代城"), QStringLiteral("A座")};
+            << QStringLiteral("现代城A座") << 4.2
+            << QStringList{QStringLiteral("现代城"), QStringLiteral("A座")};
         QTest::newRow("carriage return starts a line, line feed dropped")
-            << QStringLiteral("北京\r\n上海") << 10.0 << QStringList{QStringLiteral("北京"), QStringLiteral("上海")};
+            << QStringLiteral("北京\r\n上海") << 10.0
+            << QStringList{QStringLiteral("北京"), QStringLiteral("上海")};
         QTest::newRow("line feed alone is dropped")
             << QStringLiteral("北京\n上海") << 10.0 << QStringList{QStringLiteral("北京上海")};
-        QTest::newRow("empty line kept") << QStringLiteral("北京\r\r上海") << 10.0
-                                         << QStringList{QStringLiteral("北京"), QString(), QStringLiteral("上海")};
+        QTest::newRow("empty line kept")
+            << QStringLiteral("北京\r\r上海") << 10.0
+            << QStringList{QStringLiteral("北京"), QString(), QStringLiteral("上海")};
         QTest::newRow("after spaces") << QStringLiteral("Room 1203 Tower B") << 5.2
                                       << QStringList{QStringLiteral("Room 1203"), QStringLiteral("Tower B")};
         QTest::newRow("after hyphens") << QStringLiteral("Abcd-Efgh-Ijkl") << 5.2
                                        << QStringList{QStringLiteral("Abcd-Efgh-"), QStringLiteral("Ijkl")};
         QTest::newRow("long word breaks where the width runs out")
-            << QStringLiteral("ABCDEFGHIJ") << 3.2 << QStringList{QStringLiteral("ABCDEF"), QStringLiteral("GHIJ")};
+            << QStringLiteral("ABCDEFGHIJ") << 3.2
+            << QStringList{QStringLiteral("ABCDEF"), QStringLiteral("GHIJ")};
         QTest::newRow("long number breaks where the width runs out")
             << QStringLiteral("路1234567890123") << 3.2
             << QStringList{QStringLiteral("路"), QStringLiteral("123456"), QStringLiteral("789012"),
@@ -115,7 +122,8 @@ private slots:
         QFETCH(int, characters);
         QFETCH(bool, smaller);
         QFETCH(bool, complete);
-        const QString value = QString(QStringLiteral("广东省深圳市南山区科技园")).repeated(40).left(characters);
+        const QString value =
+            QString(QStringLiteral("广东省深圳市南山区科技园")).repeated(40).left(characters);
         printing::FontTable fonts;
         const int base = fonts.add(fonts::songPoints(10));
         const double width = 81.23, height = 10.58;
@@ -133,7 +141,8 @@ private slots:
         if (!complete)
             QCOMPARE(points, textlayout::kMinAddressPoints);
         else if (smaller) // not shrunk further than needed
-            QVERIFY(textlayout::wrap(value, fonts.metrics(fonts.withPointSize(base, points + 0.5)), width).size() *
+            QVERIFY(textlayout::wrap(value, fonts.metrics(fonts.withPointSize(base, points + 0.5)), width)
+                            .size() *
                         fonts.metrics(fonts.withPointSize(base, points + 0.5)).lineSpacing() >
                     height);
     }

@@ -41,8 +41,10 @@ private:
 
     static QString valueOf(const FieldDef &field)
     {
-        const QStringList columns = field.record == Record::Sender ? db::senderColumns() : db::recipientColumns();
-        const QStringList cells = field.record == Record::Sender ? printfixture::sender() : printfixture::recipient(0);
+        const QStringList columns =
+            field.record == Record::Sender ? db::senderColumns() : db::recipientColumns();
+        const QStringList cells =
+            field.record == Record::Sender ? printfixture::sender() : printfixture::recipient(0);
         return cells.at(columns.indexOf(field.columnName()));
     }
 
@@ -74,7 +76,8 @@ private slots:
         QTest::addColumn<int>("field");
         for (PositionSet set : {PositionSet::Single, PositionSet::Batch})
             for (int i = 0; i < kFieldCount; ++i)
-                QTest::addRow("%s %s", set == PositionSet::Single ? "single" : "batch", waybillFields()[i].name)
+                QTest::addRow("%s %s", set == PositionSet::Single ? "single" : "batch",
+                              waybillFields()[i].name)
                     << int(set) << i;
     }
 
@@ -88,7 +91,8 @@ private slots:
             WaybillReport report{PositionSet(set)};
             report.setSenderDataset(&book.senders);
             report.setRecipientDataset(&book.recipients);
-            words[set] = printfixture::pdfWords(writePdf(report.generate(), QStringLiteral("places%1.pdf").arg(set)));
+            words[set] =
+                printfixture::pdfWords(writePdf(report.generate(), QStringLiteral("places%1.pdf").arg(set)));
         }
         const FieldDef &def = waybillFields()[size_t(field)];
         const FieldPlace &place = def.place(PositionSet(set));
@@ -166,7 +170,7 @@ private slots:
     {
         Book book(0);
         book.folder.insert(QStringLiteral("inrxx"), {{QString(), QStringLiteral("赵六"), QString(), QString(),
-                                                       QString(), QStringLiteral("13700000000"), QString()}});
+                                                      QString(), QStringLiteral("13700000000"), QString()}});
         book.recipients.close();
         book.recipients.open();
         WaybillReport report(PositionSet::Single);
@@ -204,6 +208,34 @@ private slots:
         QVERIFY(report.isGenerated());
         const QStringList first = texts(report.pages().pages[0]);
         QVERIFY(first.contains(QStringLiteral("李四0")));
+    }
+
+    void layoutViewShowsColumnNames_data()
+    {
+        QTest::addColumn<int>("set");
+        QTest::newRow("single") << int(PositionSet::Single);
+        QTest::newRow("batch") << int(PositionSet::Batch);
+    }
+
+    void layoutViewShowsColumnNames()
+    {
+        QFETCH(int, set);
+        const WaybillLayout layout{PositionSet(set)};
+        FontTable fonts;
+        const Page view = layout.viewPage(fonts);
+        QCOMPARE(view.itemCount(), kFieldCount);
+        const MmFontMetrics metrics(layout.fieldFont());
+        for (int i = 0; i < kFieldCount; ++i) {
+            const FieldDef &field = layout.field(i);
+            const FieldPlace &place = layout.place(i);
+            const PageItem &item = view.item(i);
+            QCOMPARE(view.text(i).toString(), field.columnName());
+            QVERIFY(qAbs(item.left - place.left.mm()) < 1e-4 && qAbs(item.top - place.top.mm()) < 1e-4);
+            const double width =
+                field.kind == FieldKind::Fitted ? metrics.width(field.columnName()) : place.width.mm();
+            QVERIFY(qAbs(item.width - width) < 1e-4);
+            QVERIFY(item.height >= place.height.mm() - 1e-4);
+        }
     }
 
     void fontReplacedAsAWhole()
