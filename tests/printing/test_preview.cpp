@@ -292,6 +292,8 @@ private slots:
             caption = w->windowTitle();
             panel1 = w->panelText(1);
             panel2 = w->panelText(2);
+            report.preview(); // a second call only brings the open window forward
+            QCOMPARE(report.previewWindow(), w);
             w->RzBitBtn[9]->click();
         });
         report.preview();
@@ -300,6 +302,22 @@ private slots:
         QCOMPARE(panel2, QStringLiteral("批量快递单"));
         QVERIFY(!report.previewWindow());
         QCOMPARE(PreviewTitle, QStringLiteral("批量快递单"));
+    }
+
+    void closingThePreviewStopsTheRun()
+    {
+        Book book(5000);
+        QuickRep report(PositionSet::Batch);
+        report.setSenderDataset(&book.senders);
+        report.setRecipientDataset(&book.recipients);
+        report.setRecordSource(&book.recipients);
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(report.pages().count() > 0);
+            report.previewWindow()->close();
+        });
+        report.preview();
+        QVERIFY(!report.isGenerating());
+        QVERIFY(report.pages().count() < 5000);
     }
 };
 
