@@ -1,7 +1,130 @@
 #include "tools/ctl.h"
 
-int ctl::runPrint(const QStringList &)
+#include "data/Database.h"
+#include "printing/Fonts.h"
+#include "printing/WaybillReport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+
+namespace {
+
+const char *kPrintUsage = "用法: waybillctl print --pdf FILE|--printer NAME [--recipient N] [--db PATH]";
+
+int usage(const QString &problem)
 {
-    fail(QStringLiteral("print: 尚未提供"));
-    return 1;
+    ctl::fail(QStringLiteral("%1\n%2").arg(problem, QString::fromUtf8(kPrintUsage)));
+    return 2;
+}
+
+} // namespace
+
+int ctl::runPrint(const QStringList &args)
+{
+    QString pdf, printerName, dbPath;
+    int recipient = 0;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &option = args.at(i);
+        const bool known = option == QLatin1String("--pdf") || option == QLatin1String("--printer") ||
+                           option == QLatin1String("--recipient") || option == QLatin1String("--db");
+        if (!known)
+            return usage(QStringLiteral("未知参数: %1").arg(option));
+        if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
+            return usage(QStringLiteral("%1 缺少值").arg(option));
+        const QString value = args.at(++i);
+        if (option == QLatin1String("--pdf"))
+            pdf = value;
+        else if (option == QLatin1String("--printer"))
+            printerName = value;
+        else if (option == QLatin1String("--db"))
+            dbPath = value;
+        else {
+            bool ok = false;
+            recipient = value.toInt(&ok);
+            if (!ok || recipient < 1)
+                return usage(QStringLiteral("--recipient 需要从 1 开始的序号: %1").arg(value));
+        }
+    }
+    if (pdf.isEmpty() == printerName.isEmpty())
+        return usage(QStringLiteral("请给出 --pdf FILE 或 --printer NAME 之一"));
+
+    const QString path = dbPath.isEmpty() ? db::connectionPath() : dbPath;
+    if (!QFileInfo(path).isFile()) {
+        fail(QStringLiteral("找不到数据库文件: %1").arg(QDir::toNativeSeparators(path)));
+        return 1;
+    }
+    fonts::installSubstitutions();
+
+    db::Connection connection;
+    db::Dataset senders, recipients;
+    try {
+        connection.setPath(path);
+        connection.open();
+        senders.setConnection(&connection);
+        senders.setSql(QStringLiteral("select * from outrxx"));
+        senders.open();
+        recipients.setConnection(&connection);
+        recipients.setSql(QStringLiteral("select * from inrxx"));
+        recipients.open();
+    } catch (const db::DbError &e) {
+        fail(QStringLiteral("无法读取数据库 %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
+        return 1;
+    }
+
+    printing::WaybillReport report(recipient > 0 ? printing::PositionSet::Single
+                                                 : printing::PositionSet::Batch);
+    report.setSenderDataset(&senders);
+    report.setRecipientDataset(&recipients);
+    if (recipient > 0) {
+        if (recipient > recipients.recordCount()) {
+            fail(QStringLiteral("没有第 %1 个收件人（共 %2 个）")
+                     .arg(recipient)
+                     .arg(recipients.recordCount()));
+            return 1;
+        }
+        recipients.setCurrentRow(recipient - 1);
+    } else {
+        report.setRecordSource(&recipients);
+    }
+    const printing::PageList pages = report.generate();
+
+    if (!printerName.isEmpty()) {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
+        if (info.isNull()) {
+            fail(QStringLiteral("找不到打印机: %1").arg(printerName));
+            return 1;
+        }
+        QPrinter printer(info, QPrinter::HighResolution);
+        printer.setFullPage(true);
+        printer.setDocName(QStringLiteral("EMS快递单"));
+        if (!printing::WaybillReport::render(pages, printer)) {
+            fail(QStringLiteral("打印失败: %1").arg(printerName));
+            return 1;
+        }
+        return 0;
+    }
+
+    // Written beside the target and renamed into place only when complete.
+    QSaveFile file(pdf);
+    if (!file.open(QIODevice::WriteOnly)) {
+        fail(QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(pdf), file.errorString()));
+        return 1;
+    }
+    bool rendered;
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("waybill"));
+        writer.setTitle(QStringLiteral("EMS快递单"));
+        rendered = printing::WaybillReport::render(pages, writer);
+    }
+    if (!rendered || !file.commit()) {
+        file.cancelWriting();
+        fail(QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(pdf), file.errorString()));
+        return 1;
+    }
+    return 0;
 }

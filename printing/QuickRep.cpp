@@ -1,0 +1,109 @@
+#include "printing/QuickRep.h"
+
+#include "printing/QRPrev.h"
+#include "shell/Messages.h"
+
+#include <QEventLoop>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+
+namespace printing {
+
+namespace {
+
+QuickRep::PrintDialogHook &printDialogHook()
+{
+    static QuickRep::PrintDialogHook hook;
+    return hook;
+}
+
+} // namespace
+
+QuickRep::QuickRep(PositionSet set, QObject *parent) : WaybillReport(set, parent) {}
+
+QuickRep::~QuickRep()
+{
+    delete m_window.data();
+}
+
+QPrinter &QuickRep::printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setFullPage(true);
+        m_printer->setPageLayout(pageLayout());
+        m_printer->setCopyCount(1);
+        m_printer->setDocName(QStringLiteral("EMS快递单"));
+    }
+    return *m_printer;
+}
+
+void QuickRep::setPrintDialogHook(PrintDialogHook hook)
+{
+    printDialogHook() = std::move(hook);
+}
+
+void QuickRep::preview()
+{
+    if (m_window) {
+        m_window->raise();
+        m_window->activateWindow();
+        return;
+    }
+    m_window = new TQRStandardPreview(this);
+    QEventLoop loop;
+    connect(m_window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    m_window->ShowAndRefresh();
+    startGeneration();
+    loop.exec();
+    cancelGeneration();
+}
+
+bool QuickRep::printerSetup(QWidget *parent)
+{
+    QPrinter &p = printer();
+    if (printDialogHook())
+        return printDialogHook()(p, parent);
+    QPrintDialog dialog(&p, parent);
+    if (isGenerated() && pages().count() > 0)
+        dialog.setMinMax(1, pages().count());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QuickRep::print(QWidget *parent)
+{
+    // A run still feeding the preview walks the same record source: let it end first.
+    finishGeneration();
+    QPrinter &p = printer();
+    const PageList pages = generate();
+    int first = 0, last = pages.count() - 1;
+    if (p.printRange() == QPrinter::PageRange && p.fromPage() > 0) {
+        first = p.fromPage() - 1;
+        if (p.toPage() > 0)
+            last = std::min(last, p.toPage() - 1);
+    }
+    const int copies = p.supportsMultipleCopies() ? 1 : std::max(1, p.copyCount());
+
+    QProgressDialog progress(QStringLiteral("正在打印..."), QStringLiteral("取消"), 0,
+                             std::max(1, (last - first + 1) * copies), parent);
+    progress.setWindowTitle(QStringLiteral("打印"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    bool cancelled = false;
+    const bool done = render(pages, p, first, last, copies, [&](int count, int) {
+        progress.setValue(count);
+        if (progress.wasCanceled()) {
+            cancelled = true;
+            p.abort();
+            return false;
+        }
+        return true;
+    });
+    progress.reset();
+    if (!done && !cancelled)
+        messages::showError(parent, QStringLiteral("无法打印到打印机 %1").arg(p.printerName()));
+    return done;
+}
+
+} // namespace printing

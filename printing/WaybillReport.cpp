@@ -1,0 +1,216 @@
+#include "printing/WaybillReport.h"
+
+#include "data/Database.h"
+#include "printing/PagePainter.h"
+#include "printing/TextLayout.h"
+
+#include <QElapsedTimer>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace printing {
+
+namespace {
+
+// One step of a run works this long before it lets the event loop go on.
+constexpr qint64 kStepMs = 15;
+
+// The PDF engine compresses every page through zlib, which takes and frees some 256 KB per page.
+// glibc would hand that memory back to the system and fault it in again on every page, which
+// costs more than drawing the page: keep freed memory in the process for reuse instead.
+void keepFreedMemory()
+{
+#ifdef __GLIBC__
+    static const bool done = [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+        return true;
+    }();
+    Q_UNUSED(done);
+#endif
+}
+
+} // namespace
+
+WaybillReport::WaybillReport(PositionSet set, QObject *parent) : QObject(parent), m_layout(set)
+{
+    m_stepTimer.setSingleShot(true);
+    m_stepTimer.setInterval(0);
+    connect(&m_stepTimer, &QTimer::timeout, this, &WaybillReport::step);
+}
+
+WaybillReport::~WaybillReport() = default;
+
+QPageLayout WaybillReport::pageLayout()
+{
+    return QPageLayout(QPageSize(QSizeF(kPaperWidth.mm(), kPaperHeight.mm()), QPageSize::Millimeter,
+                                 QString(), QPageSize::ExactMatch),
+                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+
+bool WaybillReport::walksSource() const
+{
+    return m_source && m_source->isActive() && m_source->recordCount() > 0;
+}
+
+QString WaybillReport::fieldText(const FieldDef &field) const
+{
+    const db::Dataset *dataset = field.record == Record::Sender ? m_sender.data() : m_recipient.data();
+    if (!dataset || !dataset->isActive())
+        return QString();
+    try {
+        return dataset->fieldText(field.columnName());
+    } catch (const std::exception &) {
+        return QString(); // a failed read prints as a blank field
+    }
+}
+
+void WaybillReport::printBand(PageList &out, int font) const
+{
+    Page page;
+    const MmFontMetrics &metrics = out.fonts.metrics(font);
+    for (int i = 0; i < kFieldCount; ++i) {
+        const FieldDef &field = m_layout.field(i);
+        const FieldPlace &place = m_layout.place(i);
+        const QString text = fieldText(field);
+        if (text.isEmpty())
+            continue;
+        if (field.kind == FieldKind::Fitted) {
+            const textlayout::Fitted fitted = textlayout::layoutFitted(text, metrics);
+            if (fitted.line.isEmpty())
+                continue;
+            const QRectF box(place.left.mm(), place.top.mm(), fitted.widthMm,
+                             std::max(place.height.mm(), metrics.lineSpacing()));
+            page.addItem(box, font, {fitted.line});
+        } else {
+            const QRectF box(place.left.mm(), place.top.mm(), place.width.mm(), place.height.mm());
+            const textlayout::AddressFit fit =
+                textlayout::fitAddress(text, out.fonts, font, box.width(), box.height());
+            if (!fit.lines.isEmpty())
+                page.addItem(box, fit.font, fit.lines);
+        }
+    }
+    page.squeeze();
+    out.pages.push_back(std::move(page));
+}
+
+PageList WaybillReport::generate()
+{
+    PageList out;
+    const int font = out.fonts.add(m_layout.fieldFont());
+    if (m_source && m_source->isActive())
+        m_source->first();
+    if (!walksSource()) {
+        printBand(out, font);
+        return out;
+    }
+    out.pages.reserve(size_t(m_source->recordCount()));
+    while (!m_source->eof()) {
+        printBand(out, font);
+        m_source->next();
+    }
+    return out;
+}
+
+void WaybillReport::startGeneration()
+{
+    cancelGeneration();
+    m_pages.clear();
+    m_generated = false;
+    m_running = true;
+    m_font = m_pages.fonts.add(m_layout.fieldFont());
+    if (m_source && m_source->isActive())
+        m_source->first();
+    m_walking = walksSource();
+    m_total = m_walking ? m_source->recordCount() : 1;
+    m_done = 0;
+    emit progressUpdate(0);
+    m_stepTimer.start();
+}
+
+void WaybillReport::cancelGeneration()
+{
+    m_stepTimer.stop();
+    m_running = false;
+}
+
+void WaybillReport::finishGeneration()
+{
+    while (m_running)
+        step();
+}
+
+void WaybillReport::step()
+{
+    if (!m_running)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    if (!m_walking) {
+        printBand(m_pages, m_font);
+        m_done = 1;
+    } else {
+        // The first page goes out alone, so that a preview shows it at once.
+        const bool firstStep = m_done == 0;
+        while (m_source && m_source->isActive() && !m_source->eof()) {
+            printBand(m_pages, m_font);
+            m_source->next();
+            ++m_done;
+            if (firstStep || clock.elapsed() >= kStepMs)
+                break;
+        }
+    }
+    const bool finished = !m_walking || !m_source || !m_source->isActive() || m_source->eof();
+    emit pageAvailable(m_pages.count());
+    if (finished) {
+        m_running = false;
+        m_generated = true;
+        emit progressUpdate(100);
+        emit generationFinished();
+    } else {
+        emit progressUpdate(int(qint64(m_done) * 100 / std::max(1, m_total)));
+        m_stepTimer.start();
+    }
+}
+
+bool WaybillReport::render(const PageList &pages, QPagedPaintDevice &device, int first, int last, int copies,
+                           const std::function<bool(int, int)> &progress)
+{
+    if (last < 0 || last >= pages.count())
+        last = pages.count() - 1;
+    first = std::max(0, first);
+    if (first > last)
+        return true;
+    keepFreedMemory();
+    device.setPageLayout(pageLayout());
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const double dpiX = device.logicalDpiX(), dpiY = device.logicalDpiY();
+    const QRectF paper(0, 0, kPaperWidth.pixels(dpiX), kPaperHeight.pixels(dpiY));
+    const int total = (last - first + 1) * std::max(1, copies);
+    int done = 0;
+    for (int copy = 0; copy < std::max(1, copies); ++copy) {
+        for (int i = first; i <= last; ++i) {
+            if (done > 0 && !device.newPage()) {
+                painter.end();
+                return false;
+            }
+            paintPage(painter, pages.pages[size_t(i)], pages.fonts, paper);
+            ++done;
+            if (progress && !progress(done, total)) {
+                painter.end();
+                return false;
+            }
+        }
+    }
+    return painter.end();
+}
+
+} // namespace printing
