@@ -2,6 +2,7 @@
 
 #include "printing/Fonts.h"
 #include "printing/LayoutView.h"
+#include "printing/WaybillLayout.h"
 #include "shell/Controls.h"
 #include "shell/Messages.h"
 
@@ -54,6 +55,19 @@ WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
     SpeedButton1->installEventFilter(this);
     Panel1->setMouseTracking(true);
     Panel1->installEventFilter(this);
+}
+
+void WaybillWindow::showLayout(const printing::WaybillLayout &layout)
+{
+    // The view is at 100 % on a 96-dpi screen, whatever the screen's real resolution.
+    const qreal pxPerMm = 96.0 / 25.4;
+    QVector<LayoutView::Field> fields;
+    for (int i = 0; i < printing::kFieldCount; ++i) {
+        const QRectF mm = layout.viewRectMm(i);
+        fields.push_back({QRectF(mm.left() * pxPerMm, mm.top() * pxPerMm, mm.width() * pxPerMm, mm.height() * pxPerMm),
+                          layout.field(i).columnName()});
+    }
+    QuickRep1->setFields(fields, layout.fieldFont());
 }
 
 void WaybillWindow::Image1Click()

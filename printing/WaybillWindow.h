@@ -13,6 +13,9 @@ class BevelPanel;
 class FlatButton;
 class QLabel;
 class LayoutView;
+namespace printing {
+class WaybillLayout;
+}
 
 class WaybillWindow : public QDialog
 {
@@ -39,6 +42,8 @@ public:
 protected:
     // Takes a font chosen in the dialog for all thirteen fields.
     virtual void applyFieldFont(const QFont &font) = 0;
+    // Shows the layout's fields in the layout view: each a white rectangle with its column name.
+    void showLayout(const printing::WaybillLayout &layout);
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

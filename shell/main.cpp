@@ -2,19 +2,10 @@
 // print), shows the main window and runs until it closes.
 
 #include "backup/sjbfUnit.h"
+#include "printing/plstUnit.h"
+#include "printing/stUnit.h"
 #include "shell/Application.h"
 #include "shell/Unit1.h"
-
-#include <QDialog>
-
-namespace {
-QDialog *placeholderWindow(const QString &caption, QWidget *owner)
-{
-    auto *dialog = new QDialog(owner);
-    dialog->setWindowTitle(caption);
-    return dialog;
-}
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -23,8 +14,8 @@ int main(int argc, char **argv)
 
     TForm1 Form1;
     QDialog *SjbfForm = new TSjbfForm(&Form1.ADOConnection1, &Form1);
-    QDialog *StForm = placeholderWindow(QStringLiteral("单张打印EMS快递单"), &Form1);
-    QDialog *plstForm = placeholderWindow(QStringLiteral("批量打印EMS快递单"), &Form1);
+    QDialog *StForm = new TStForm(&Form1.ADOQuery1, &Form1.ADOQuery2, &Form1);
+    QDialog *plstForm = new TplstForm(&Form1);
     Form1.setSecondaryWindows(SjbfForm, StForm, plstForm);
 
     Form1.show();

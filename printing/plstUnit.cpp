@@ -1,0 +1,61 @@
+#include "printing/plstUnit.h"
+
+#include "printing/LayoutView.h"
+#include "printing/QRPrev.h"
+#include "printing/QuickRep.h"
+#include "shell/Messages.h"
+
+#include <QEvent>
+
+TplstForm::TplstForm(QWidget *parent)
+    : WaybillWindow(QStringLiteral("批量打印EMS快递单"), parent),
+      m_report(new printing::QuickRep(printing::PositionSet::Batch, this))
+{
+    setObjectName(QStringLiteral("plstForm"));
+    ADODataSet1.setConnection(&ADOConnection1);
+    ADODataSet1.setSql(QStringLiteral("select * from inrxx"));
+    ADODataSet2.setConnection(&ADOConnection1);
+    ADODataSet2.setSql(QStringLiteral("select * from outrxx"));
+    m_report->setRecordSource(&ADODataSet1);
+    m_report->setRecipientDataset(&ADODataSet1);
+    m_report->setSenderDataset(&ADODataSet2);
+    QuickRep1->setBand(476, 3);
+    showLayout(m_report->layout());
+
+    // The batch connection opens as the window is created: data.mdb in the current directory.
+    // The datasets stay closed until the window is first activated.
+    messages::guard(this, [this] {
+        ADOConnection1.setPath(db::connectionPath());
+        ADOConnection1.open();
+    });
+}
+
+TplstForm::~TplstForm() = default;
+
+void TplstForm::changeEvent(QEvent *event)
+{
+    WaybillWindow::changeEvent(event);
+    // Each activation, including the return from the preview window, reads both tables afresh.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        messages::guard(this, [this] { FormActivate(); });
+}
+
+void TplstForm::FormActivate()
+{
+    ADOConnection1.close();
+    ADOConnection1.setPath(db::connectionPath());
+    ADOConnection1.open();
+    ADODataSet1.open();
+    ADODataSet2.open();
+}
+
+void TplstForm::SpeedButton1Click()
+{
+    m_report->preview();
+}
+
+void TplstForm::applyFieldFont(const QFont &font)
+{
+    m_report->setFieldFont(font);
+    showLayout(m_report->layout());
+}
