@@ -1,0 +1,258 @@
+#include "printing/LayoutView.h"
+#include "printing/QRPrev.h"
+#include "printing/QuickRep.h"
+#include "printing/plstUnit.h"
+#include "printing/stUnit.h"
+#include "recipients/RecipientPage.h"
+#include "shell/Application.h"
+#include "shell/Controls.h"
+#include "shell/Unit1.h"
+#include "testsupport.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+using testsupport::DatabaseFolder;
+using testsupport::MessageLog;
+
+namespace {
+
+QStringList person(const QString &name)
+{
+    return {name + QStringLiteral("公司"), name, name + QStringLiteral("的地址"), QStringLiteral("100000"),
+            QStringLiteral("010-1"), QStringLiteral("139") + QString::number(name.size()), QString()};
+}
+
+const QStringList kSender{"朴桥商贸", "王经理", "北京市朝阳区建国路88号", "100022", "010-8588", "13911112222", "王"};
+
+// The texts printed on each page of a run, in field order (empty fields print nothing).
+QVector<QStringList> pageTexts(printing::WaybillReport &report)
+{
+    const printing::PageList pages = report.generate();
+    QVector<QStringList> out;
+    for (const printing::Page &page : pages.pages) {
+        QStringList texts;
+        for (int i = 0; i < page.itemCount(); ++i)
+            texts << page.text(i).toString();
+        out << texts;
+    }
+    return out;
+}
+
+double fittedWidth(WaybillWindow &window, const QString &column)
+{
+    for (const LayoutView::Field &f : window.QuickRep1->fields())
+        if (f.text == column)
+            return f.rect.width();
+    return -1;
+}
+
+} // namespace
+
+class TestPrintWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { app::configure(); }
+    void singlePrintsTheSelectedRecipientAndTheSavedSender();
+    void singleOnAnEmptyBookPrintsTheSenderOnly();
+    void previewOpensAndReturnsWhenClosed();
+    void batchPrintsEveryRecipientWhateverTheSearch();
+    void batchReadsAfreshAtEveryActivation();
+    void batchWithoutDatabasePrintsOneBlankPage();
+    void fontChoice();
+    void hoverOfThePrintButton();
+};
+
+void TestPrintWindows::singlePrintsTheSelectedRecipientAndTheSavedSender()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("outrxx"), {kSender});
+    folder.insert(QStringLiteral("inrxx"), {person("甲"), person("乙"), person("丙")});
+    MessageLog log;
+    TForm1 form;
+    TStForm single(&form.ADOQuery1, &form.ADOQuery2, &form);
+    QCOMPARE(single.windowTitle(), QStringLiteral("单张打印EMS快递单"));
+    QCOMPARE(single.size(), QSize(882, 516));
+    form.ADOQuery2.setCurrentRow(1);
+    // Typed but not saved: the saved sender is printed.
+    form.SpeedButton2Click();
+    form.findChild<QLineEdit *>(QStringLiteral("Edit2"))->setText(QStringLiteral("未保存的名字"));
+    const auto pages = pageTexts(*single.QuickRep1Report());
+    QCOMPARE(pages.size(), 1);
+    QVERIFY2(pages[0].contains(QStringLiteral("乙")), qPrintable(pages[0].join('|')));
+    QVERIFY(!pages[0].contains(QStringLiteral("甲")));
+    QVERIFY(pages[0].contains(QStringLiteral("王经理")));
+    QVERIFY(!pages[0].contains(QStringLiteral("未保存的名字")));
+}
+
+void TestPrintWindows::singleOnAnEmptyBookPrintsTheSenderOnly()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("outrxx"), {kSender});
+    TForm1 form;
+    TStForm single(&form.ADOQuery1, &form.ADOQuery2, &form);
+    const auto pages = pageTexts(*single.QuickRep1Report());
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(pages[0].size(), 7); // the seven sender fields and nothing else
+    for (const QString &text : QStringList{"王经理", "13911112222", "朴桥商贸", "100022"})
+        QVERIFY(pages[0].contains(text));
+}
+
+void TestPrintWindows::previewOpensAndReturnsWhenClosed()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲")});
+    TForm1 form;
+    TStForm single(&form.ADOQuery1, &form.ADOQuery2, &form);
+    int pagesShown = -1;
+    QTimer::singleShot(0, this, [&] {
+        printing::TQRStandardPreview *preview = single.QuickRep1Report()->previewWindow();
+        QVERIFY(preview);
+        QTRY_VERIFY(single.QuickRep1Report()->isGenerated());
+        pagesShown = single.QuickRep1Report()->pages().count();
+        preview->close();
+    });
+    QTest::mouseClick(single.SpeedButton1, Qt::LeftButton); // returns when the preview closes
+    QCOMPARE(pagesShown, 1);
+}
+
+void TestPrintWindows::batchPrintsEveryRecipientWhateverTheSearch()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("outrxx"), {kSender});
+    folder.insert(QStringLiteral("inrxx"), {person("甲"), person("乙乙"), person("丙丙丙")});
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    page->Edit15->setText(QStringLiteral("乙"));
+    page->RzBitBtn3Click();
+    QCOMPARE(form.ADOQuery2.recordCount(), 1);
+
+    TplstForm batch(&form);
+    QCOMPARE(batch.windowTitle(), QStringLiteral("批量打印EMS快递单"));
+    batch.FormActivate();
+    const auto pages = pageTexts(*batch.QuickRep1Report());
+    QCOMPARE(pages.size(), 3);
+    const QStringList names{"甲", "乙乙", "丙丙丙"};
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY2(pages[i].contains(names[i]), qPrintable(pages[i].join('|')));
+        QVERIFY(pages[i].contains(QStringLiteral("王经理")));
+    }
+}
+
+void TestPrintWindows::batchReadsAfreshAtEveryActivation()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲")});
+    MessageLog log;
+    TForm1 form;
+    TplstForm batch(&form);
+    QVERIFY(batch.ADOConnection1.isOpen()); // opened as the window was created
+    QVERIFY(!batch.ADODataSet1.isActive());
+    batch.show();
+    QVERIFY(QTest::qWaitForWindowActive(&batch)); // activation opens both datasets
+    QVERIFY(batch.ADODataSet1.isActive() && batch.ADODataSet2.isActive());
+    QCOMPARE(pageTexts(*batch.QuickRep1Report()).size(), 1);
+
+    // A recipient added and a sender saved in the main window are printed at the next activation.
+    RecipientPage *page = form.recipientPage();
+    const QStringList added = person("新");
+    for (int i = 0; i < 7; ++i)
+        page->addEdits[size_t(i)]->setText(added.at(i));
+    page->RzBitBtn1Click();
+    form.SpeedButton2Click();
+    auto edit = [&form](const char *name) { return form.findChild<QLineEdit *>(QString::fromLatin1(name)); };
+    edit("Edit2")->setText(QStringLiteral("新寄件人"));
+    edit("Edit3")->setText(QStringLiteral("地址"));
+    edit("Edit6")->setText(QStringLiteral("1"));
+    form.SpeedButton8Click();
+    QCOMPARE(pageTexts(*batch.QuickRep1Report()).size(), 1);
+    batch.FormActivate();
+    const auto pages = pageTexts(*batch.QuickRep1Report());
+    QCOMPARE(pages.size(), 2);
+    QVERIFY(pages[1].contains(QStringLiteral("新")));
+    QVERIFY(pages[0].contains(QStringLiteral("新寄件人")));
+    QVERIFY(log.errors.isEmpty());
+}
+
+void TestPrintWindows::batchWithoutDatabasePrintsOneBlankPage()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("outrxx"), {kSender});
+    folder.insert(QStringLiteral("inrxx"), {person("甲"), person("乙")});
+    MessageLog log;
+    TForm1 form;
+    TplstForm batch(&form);
+    batch.FormActivate();
+    QCOMPARE(pageTexts(*batch.QuickRep1Report()).size(), 2);
+
+    QTemporaryDir elsewhere; // the current directory no longer holds data.mdb
+    QDir::setCurrent(elsewhere.path());
+    batch.show();
+    QVERIFY(QTest::qWaitForWindowActive(&batch));
+    QCOMPARE(log.errors.size(), 1);
+    QVERIFY2(log.errors.first().contains(QStringLiteral("unable to open database file")), qPrintable(log.errors.first()));
+    const auto pages = pageTexts(*batch.QuickRep1Report());
+    QCOMPARE(pages.size(), 1);
+    QVERIFY(pages[0].isEmpty());
+    QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("data.mdb"))));
+    QDir::setCurrent(folder.path());
+}
+
+void TestPrintWindows::fontChoice()
+{
+    DatabaseFolder folder;
+    TForm1 form;
+    TStForm single(&form.ADOQuery1, &form.ADOQuery2, &form);
+    TplstForm batch(&form);
+    QFont offered;
+    bool confirm = false;
+    QFont answer;
+    single.chooseFont = [&](QFont &font, QWidget *) {
+        offered = font;
+        if (confirm)
+            font = answer;
+        return confirm;
+    };
+    const double before = fittedWidth(single, QStringLiteral("寄件人姓名"));
+    QVERIFY(before > 0);
+
+    single.Image1Click(); // cancelled: nothing changes
+    QCOMPARE(offered.family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(offered.pointSizeF(), 8.0);
+    QCOMPARE(fittedWidth(single, QStringLiteral("寄件人姓名")), before);
+    QCOMPARE(single.QuickRep1Report()->layout().fieldFont().pointSizeF(), 10.0);
+
+    confirm = true;
+    answer = QFont(QStringLiteral("宋体"), 16);
+    single.Image1Click();
+    QVERIFY(fittedWidth(single, QStringLiteral("寄件人姓名")) > before * 1.4);
+    QCOMPARE(single.QuickRep1Report()->layout().fieldFont().pointSizeF(), 16.0);
+    QCOMPARE(batch.QuickRep1Report()->layout().fieldFont().pointSizeF(), 10.0); // each window its own
+    single.Image1Click();
+    QCOMPARE(offered.pointSizeF(), 16.0); // the dialog starts from the last choice
+
+    // The next run prints with the new font.
+    const printing::PageList pages = single.QuickRep1Report()->generate();
+    QCOMPARE(pages.fonts.font(0).pointSizeF(), 16.0);
+}
+
+void TestPrintWindows::hoverOfThePrintButton()
+{
+    DatabaseFolder folder;
+    TForm1 form;
+    TStForm single(&form.ADOQuery1, &form.ADOQuery2, &form);
+    single.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&single));
+    QTest::mouseMove(single.SpeedButton1, QPoint(40, 12));
+    QCOMPARE(single.Panel2->color(), QColor(Qt::white));
+    QTest::mouseMove(single.Panel1, QPoint(500, 15));
+    QCOMPARE(single.Panel2->color(), buttonFace());
+    single.SpeedButton1MouseMove();
+    QTest::mouseMove(single.QuickRep1, QPoint(20, 300)); // the picture, away from every field
+    QCOMPARE(single.Panel2->color(), buttonFace());
+}
+
+QTEST_MAIN(TestPrintWindows)
+#include "test_printwindows.moc"
