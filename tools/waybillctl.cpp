@@ -20,6 +20,15 @@ const char *kUsage = "用法: waybillctl <命令> [参数]\n"
                      "\n"
                      "  --help                      显示本帮助\n";
 
+// Qt's note about a missing runtime folder (usual when run as root from a script) is no concern
+// of the tool's users: keep stderr for the tool's own one-line errors.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths:")) || type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    QTextStream(stderr) << message << '\n';
+}
+
 } // namespace
 
 void ctl::fail(const QString &text)
@@ -32,6 +41,7 @@ int main(int argc, char **argv)
     // Printing needs fonts and a paint engine but never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {
