@@ -389,11 +389,11 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseMove) {
         const auto it = m_hoverNames.constFind(watched);
         if (it != m_hoverNames.constEnd()) {
-            // Only moves over the control itself count, not moves passed up from a child.
+            // Only moves over the control's own surface count, not moves passed up from a child
+            // (a label, an edit, the grid), as each control has its own mouse handling.
             auto *w = static_cast<QWidget *>(watched);
             const auto *me = static_cast<QMouseEvent *>(event);
-            QWidget *child = w->childAt(me->position().toPoint());
-            if (!child || !m_hoverNames.contains(child))
+            if (!w->childAt(me->position().toPoint()))
                 hover(it.value());
         }
     }
