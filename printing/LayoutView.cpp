@@ -6,9 +6,17 @@
 namespace {
 constexpr int kBandWidth = 869;
 constexpr int kImageHeight = 473;
+
+// The picture of the blank form, decoded once when a print window is first painted and shared by
+// both windows; the windows are created hidden at start-up and need not slow it down.
+const QImage &blankForm()
+{
+    static const QImage picture(QStringLiteral(":/blankform.jpg"));
+    return picture;
+}
 } // namespace
 
-LayoutView::LayoutView(QWidget *parent) : QWidget(parent), m_picture(QStringLiteral(":/blankform.jpg"))
+LayoutView::LayoutView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("QuickRep1"));
     setMouseTracking(true);
@@ -50,7 +58,7 @@ void LayoutView::paintEvent(QPaintEvent *)
     p.fillRect(QRect(0, 0, kBandWidth, m_bandHeight), Qt::white);
     // Stretched to the rectangle without keeping the picture's aspect ratio.
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QRectF(imageRect()), m_picture);
+    p.drawImage(QRectF(imageRect()), blankForm());
     p.setFont(m_font);
     p.setPen(Qt::black);
     for (const Field &f : m_fields) {

@@ -41,7 +41,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QImage m_picture;
     int m_bandHeight = 473;
     int m_imageTop = 0;
     QVector<Field> m_fields;
