@@ -1,5 +1,7 @@
 #include "printing/LayoutView.h"
 
+#include "printing/WaybillLayout.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -30,10 +32,16 @@ void LayoutView::setBand(int heightPx, int imageTopPx)
     update();
 }
 
-void LayoutView::setFields(const QVector<Field> &fields, const QFont &font)
+void LayoutView::setLayout(const printing::WaybillLayout *layout)
 {
-    m_fields = fields;
-    m_font = font;
+    m_layout = layout;
+    m_fields.clear();
+    // The view is at 100 % on a 96-dpi screen, whatever the screen's real resolution.
+    const qreal pxPerMm = 96.0 / 25.4;
+    for (int i = 0; i < printing::kFieldCount; ++i) {
+        const QRectF mm = layout->viewRectMm(i);
+        m_fields.push_back({QRectF(mm.topLeft() * pxPerMm, mm.size() * pxPerMm), layout->field(i).columnName()});
+    }
     update();
 }
 
@@ -59,12 +67,8 @@ void LayoutView::paintEvent(QPaintEvent *)
     // Stretched to the rectangle without keeping the picture's aspect ratio.
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(imageRect()), blankForm());
-    p.setFont(m_font);
-    p.setPen(Qt::black);
-    for (const Field &f : m_fields) {
-        p.fillRect(f.rect, Qt::white);
-        p.drawText(f.rect, Qt::AlignLeft | Qt::AlignTop, f.text);
-    }
+    if (m_layout)
+        m_layout->paintView(p, QRectF(0, 0, printing::kPaperWidth.pixels(96), printing::kPaperHeight.pixels(96)));
 }
 
 void LayoutView::mouseMoveEvent(QMouseEvent *event)

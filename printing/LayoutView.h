@@ -1,14 +1,17 @@
 #pragma once
 
 // The layout view of a print window: the band at 100 % zoom with the picture of the blank form
-// stretched over it, and every field as a white rectangle showing its column name in the
-// field's font. The picture is for the screen only; it never prints.
+// stretched over it, and the layout's fields painted over it by the same painter that prints
+// pages. The picture is for the screen only; it never prints.
 
-#include <QFont>
 #include <QImage>
 #include <QRectF>
 #include <QVector>
 #include <QWidget>
+
+namespace printing {
+class WaybillLayout;
+}
 
 class LayoutView : public QWidget
 {
@@ -23,9 +26,10 @@ public:
     explicit LayoutView(QWidget *parent = nullptr);
 
     void setBand(int heightPx, int imageTopPx);
-    void setFields(const QVector<Field> &fields, const QFont &font);
+    // Shows the layout's fields; call again after the layout's font changed.
+    void setLayout(const printing::WaybillLayout *layout);
+    // Where each field shows its column name, in pixels of the view.
     const QVector<Field> &fields() const { return m_fields; }
-    QFont fieldFont() const { return m_font; }
     QRect imageRect() const;
 
     // True when a point of the view shows the picture rather than a field.
@@ -43,6 +47,6 @@ protected:
 private:
     int m_bandHeight = 473;
     int m_imageTop = 0;
+    const printing::WaybillLayout *m_layout = nullptr;
     QVector<Field> m_fields;
-    QFont m_font;
 };

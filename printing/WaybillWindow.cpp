@@ -59,15 +59,7 @@ WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
 
 void WaybillWindow::showLayout(const printing::WaybillLayout &layout)
 {
-    // The view is at 100 % on a 96-dpi screen, whatever the screen's real resolution.
-    const qreal pxPerMm = 96.0 / 25.4;
-    QVector<LayoutView::Field> fields;
-    for (int i = 0; i < printing::kFieldCount; ++i) {
-        const QRectF mm = layout.viewRectMm(i);
-        fields.push_back({QRectF(mm.left() * pxPerMm, mm.top() * pxPerMm, mm.width() * pxPerMm, mm.height() * pxPerMm),
-                          layout.field(i).columnName()});
-    }
-    QuickRep1->setFields(fields, layout.fieldFont());
+    QuickRep1->setLayout(&layout);
 }
 
 void WaybillWindow::Image1Click()
