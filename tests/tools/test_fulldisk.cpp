@@ -4,6 +4,7 @@
 
 #include "backup/DatabaseFiles.h"
 #include "data/CheckedSaveFile.h"
+#include "data/Database.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -49,6 +50,7 @@ private slots:
     void cleanupTestCase();
     void writeOntoAFullDisk_data();
     void writeOntoAFullDisk();
+    void readOnlyDatabaseIsReported();
 
 private:
     // Leaves exactly `free` bytes (in whole pages) free on the mount.
@@ -158,6 +160,27 @@ void TestFullDisk::writeOntoAFullDisk()
         QCOMPARE(bytes(target), bytes(folder.databasePath()));
     }
     QFile::remove(target);
+}
+
+void TestFullDisk::readOnlyDatabaseIsReported()
+{
+    // A file system mounted read-only: even root cannot write there.
+    QTemporaryDir mount;
+    QVERIFY(run(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                          QStringLiteral("size=1m"), QStringLiteral("tmpfs"), mount.path()}));
+    const QString path = mount.filePath(QStringLiteral("data.mdb"));
+    db::createDatabase(path);
+    db::Connection c;
+    c.setPath(path);
+    c.open();
+    QCOMPARE(c.readOnlyReason(), QString());
+    c.close();
+    QVERIFY(run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"), mount.path()}));
+    c.open();
+    const QString reason = c.readOnlyReason();
+    c.close();
+    run(QStringLiteral("umount"), {mount.path()});
+    QVERIFY2(reason.contains(QStringLiteral("只读")) && reason.contains(path), qPrintable(reason));
 }
 
 QTEST_GUILESS_MAIN(TestFullDisk)
