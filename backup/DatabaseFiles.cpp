@@ -1,12 +1,11 @@
 #include "backup/DatabaseFiles.h"
 
+#include "data/CheckedSaveFile.h"
 #include "data/Database.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
 #include <sqlite3.h>
 
@@ -14,10 +13,6 @@
 #include <memory>
 #include <system_error>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace backup {
 
@@ -40,47 +35,18 @@ bool sameFile(const QString &a, const QString &b)
     return std::filesystem::equivalent(fsPath(a), fsPath(b), ec) && !ec;
 }
 
-void writeBlock(QIODevice &out, const char *data, qint64 size, const DatabaseFiles::WriteHook &hook)
+CopyError copyError(const files::FileError &e)
 {
-    const qint64 offset = out.pos();
-    if ((hook && !hook(offset, size)) || out.write(data, size) != size)
-        throw CopyError(QStringLiteral("写入失败: %1").arg(out.errorString()));
+    return CopyError(e.message(), e.path(), e.code(), e.systemText());
 }
 
-void syncFile(QFileDevice &file)
+void writeBlock(files::CheckedSaveFile &out, qint64 offset, const char *data, qint64 size,
+                const DatabaseFiles::WriteHook &hook)
 {
-    bool ok = file.flush();
-#ifdef Q_OS_UNIX
-    ok = ok && ::fsync(file.handle()) == 0;
-#endif
-    if (!ok)
-        throw CopyError(QStringLiteral("写入磁盘失败: %1").arg(native(file.fileName())));
-}
-
-// Makes a rename inside the folder durable.
-void syncFolder(const QString &folder)
-{
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(folder);
-#endif
-}
-
-void requireColumns(db::Connection &connection, const QString &table, const QStringList &names)
-{
-    db::Statement info(connection, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
-    QStringList present;
-    while (info.step())
-        present << info.text(1);
-    for (const QString &name : names) {
-        if (!present.contains(name))
-            throw CopyError(QStringLiteral("表 %1 缺少列 %2").arg(table, name));
-    }
+    if (hook && !hook(offset, size))
+        throw CopyError(QStringLiteral("写入 %1 失败").arg(native(out.target())), out.target());
+    if (out.write(data, size) != size)
+        out.sync(); // throws the failed write with its reason
 }
 
 // Takes an exclusive lock on the database file about to be replaced, so no other connection is
@@ -145,19 +111,21 @@ void DatabaseFiles::backup(const QString &chosenName) const
         !file || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         throw CopyError(QStringLiteral("无法读取数据库文件: %1").arg(native(source)));
 
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        throw CopyError(QStringLiteral("无法写入 %1: %2").arg(native(target), out.errorString()));
-    QByteArray block(int(kBlockSize), Qt::Uninitialized);
-    for (sqlite3_int64 offset = 0; offset < size; offset += kBlockSize) {
-        const int n = int(qMin<sqlite3_int64>(kBlockSize, size - offset));
-        if (file->pMethods->xRead(file, block.data(), n, offset) != SQLITE_OK)
-            throw CopyError(QStringLiteral("读取数据库文件失败: %1").arg(native(source)));
-        writeBlock(out, block.constData(), n, m_writeHook);
+    try {
+        files::CheckedSaveFile out(target);
+        out.create();
+        QByteArray block(int(kBlockSize), Qt::Uninitialized);
+        for (sqlite3_int64 offset = 0; offset < size; offset += kBlockSize) {
+            const int n = int(qMin<sqlite3_int64>(kBlockSize, size - offset));
+            if (file->pMethods->xRead(file, block.data(), n, offset) != SQLITE_OK)
+                throw CopyError(QStringLiteral("读取数据库文件失败: %1").arg(native(source)), source);
+            writeBlock(out, offset, block.constData(), n, m_writeHook);
+        }
+        connection.close();
+        out.commit();
+    } catch (const files::FileError &e) {
+        throw copyError(e);
     }
-    connection.close();
-    if (!out.commit())
-        throw CopyError(QStringLiteral("无法写入 %1: %2").arg(native(target), out.errorString()));
 }
 
 void DatabaseFiles::checkDatabase(const QString &path)
@@ -165,9 +133,7 @@ void DatabaseFiles::checkDatabase(const QString &path)
     try {
         db::Connection connection;
         connection.setPath(path);
-        connection.open(); // checks the password and that both tables are there
-        requireColumns(connection, QStringLiteral("outrxx"), db::senderColumns());
-        requireColumns(connection, QStringLiteral("inrxx"), db::recipientColumns());
+        connection.open(); // checks the password, both tables and all their named columns
         db::Statement check(connection, QStringLiteral("PRAGMA integrity_check"));
         QStringList problems;
         while (check.step())
@@ -189,41 +155,36 @@ void DatabaseFiles::restore(const QString &source, const std::function<void()> &
 
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        throw CopyError(QStringLiteral("无法读取 %1: %2").arg(native(source), in.errorString()));
-    // Removed again by its destructor unless it became data.mdb.
-    QTemporaryFile temp(QDir(m_folder).filePath(QStringLiteral("data.mdb.XXXXXX")));
-    if (!temp.open())
-        throw CopyError(QStringLiteral("无法在 %1 中写入: %2").arg(native(m_folder), temp.errorString()));
-    while (!in.atEnd()) {
-        const QByteArray block = in.read(kBlockSize);
-        if (block.isEmpty())
-            throw CopyError(QStringLiteral("读取 %1 失败: %2").arg(native(source), in.errorString()));
-        writeBlock(temp, block.constData(), block.size(), m_writeHook);
+        throw CopyError(QStringLiteral("无法读取 %1: %2").arg(native(source), in.errorString()), source,
+                        int(in.error()), in.errorString());
+    try {
+        // Written beside data.mdb; removed again unless it becomes data.mdb.
+        files::CheckedSaveFile temp(target);
+        temp.create();
+        qint64 offset = 0;
+        while (!in.atEnd()) {
+            const QByteArray block = in.read(kBlockSize);
+            if (block.isEmpty())
+                throw CopyError(QStringLiteral("读取 %1 失败: %2").arg(native(source), in.errorString()), source,
+                                int(in.error()), in.errorString());
+            writeBlock(temp, offset, block.constData(), block.size(), m_writeHook);
+            offset += block.size();
+        }
+        temp.sync();
+        in.close();
+
+        // The copy itself is checked, so what becomes data.mdb is exactly what passed.
+        checkDatabase(temp.temporaryPath());
+
+        const std::unique_ptr<db::Connection> lock = lockForReplacing(target);
+        if (beforeReplace)
+            beforeReplace();
+        temp.commit();
+    } catch (const files::FileError &e) {
+        throw copyError(e);
     }
-    syncFile(temp);
-    temp.close();
-    in.close();
-
-    // The copy itself is checked, so what becomes data.mdb is exactly what passed.
-    checkDatabase(temp.fileName());
-    const QFile::Permissions permissions = QFileInfo::exists(target)
-                                               ? QFile::permissions(target)
-                                               : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                                     QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
-    temp.setPermissions(permissions);
-
-    const std::unique_ptr<db::Connection> lock = lockForReplacing(target);
-    if (beforeReplace)
-        beforeReplace();
-    std::error_code ec;
-    std::filesystem::rename(fsPath(temp.fileName()), fsPath(target), ec);
-    if (ec)
-        throw CopyError(
-            QStringLiteral("无法替换 %1: %2").arg(native(target), QString::fromStdString(ec.message())));
-    temp.setAutoRemove(false);
     // A journal still beside the name belonged to the replaced file.
     QFile::remove(target + QStringLiteral("-journal"));
-    syncFolder(m_folder);
 }
 
 } // namespace backup

@@ -11,12 +11,24 @@
 
 namespace backup {
 
-// A failed backup or restore. The text says why; it never contains the database key.
+// A failed backup or restore. The text says why; it never contains the database key. A failure
+// of the file system also carries the file, the system's error number and its own text.
 class CopyError : public std::runtime_error
 {
 public:
-    explicit CopyError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit CopyError(const QString &message, const QString &path = QString(), int code = 0,
+                       const QString &systemText = QString())
+        : std::runtime_error(message.toStdString()), m_path(path), m_systemText(systemText), m_code(code)
+    {
+    }
     QString message() const { return QString::fromUtf8(what()); }
+    QString path() const { return m_path; }
+    int code() const { return m_code; }
+    QString systemText() const { return m_systemText; }
+
+private:
+    QString m_path, m_systemText;
+    int m_code;
 };
 
 class DatabaseFiles

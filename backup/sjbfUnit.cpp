@@ -103,8 +103,9 @@ void TSjbfForm::RzBitBtn1Click()
         return;
     try {
         m_files.backup(name);
-    } catch (const std::exception &) {
-        messages::show(this, QStringLiteral("数据备份失败，请重试！"));
+    } catch (const std::exception &e) {
+        // The fixed message first, the reason (file, system text, error number) below it.
+        messages::show(this, QStringLiteral("数据备份失败，请重试！\n%1").arg(QString::fromUtf8(e.what())));
         return;
     }
     messages::show(this, QStringLiteral("数据备份成功！"));
@@ -122,8 +123,8 @@ void TSjbfForm::RzBitBtn2Click()
             if (m_connection)
                 m_connection->close();
         });
-    } catch (const std::exception &) {
-        messages::show(this, QStringLiteral("数据恢复失败，请重试！"));
+    } catch (const std::exception &e) {
+        messages::show(this, QStringLiteral("数据恢复失败，请重试！\n%1").arg(QString::fromUtf8(e.what())));
         return;
     }
     messages::show(this, QStringLiteral("数据恢复成功！"));

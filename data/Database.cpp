@@ -6,9 +6,13 @@
 
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 namespace db {
 
 DbError::DbError(const QString &message, int code) : std::runtime_error(message.toStdString()), m_code(code) {}
+
+RowChangedError::RowChangedError() : DbError(QStringLiteral("该记录已被其他用户修改或删除，列表已刷新")) {}
 
 // ---------------------------------------------------------------------------------------------
 // Statement
@@ -130,6 +134,9 @@ void Connection::open()
         tables.step();
         if (tables.int64(0) < 2)
             throw DbError(QStringLiteral("数据库文件中缺少 outrxx 或 inrxx 表: %1").arg(QDir::toNativeSeparators(m_path)));
+        tables.reset();
+        // A missing column would only show at the first add or save.
+        requireColumns(*this);
         // A rollback journal, never WAL: a byte copy of the file is then always a whole database.
         exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
         exec(QStringLiteral("PRAGMA synchronous = FULL"));
@@ -160,6 +167,19 @@ void Connection::exec(const QString &sql)
     }
 }
 
+QString Connection::readOnlyReason() const
+{
+    const QFileInfo file(m_path);
+    const QByteArray path = QFile::encodeName(file.absoluteFilePath());
+    const QByteArray folder = QFile::encodeName(file.absolutePath());
+    if (::access(path.constData(), W_OK) != 0 || (m_db && sqlite3_db_readonly(m_db, "main") == 1))
+        return QStringLiteral("数据库文件 %1 是只读的").arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    // The rollback journal is created beside the file: a read-only folder refuses every write.
+    if (::access(folder.constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("数据库文件所在的文件夹 %1 是只读的").arg(QDir::toNativeSeparators(file.absolutePath()));
+    return QString();
+}
+
 qint64 Connection::lastInsertRowId() const
 {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
@@ -173,6 +193,28 @@ int Connection::changes() const
 QString connectionPath()
 {
     return QDir::currentPath() + QStringLiteral("/data.mdb");
+}
+
+QString databaseFolder()
+{
+    return QFileInfo(connectionPath()).absolutePath();
+}
+
+void requireColumns(Connection &connection)
+{
+    const std::pair<QString, QStringList> tables[] = {{QStringLiteral("outrxx"), senderColumns()},
+                                                      {QStringLiteral("inrxx"), recipientColumns()}};
+    for (const auto &[table, names] : tables) {
+        Statement info(connection, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+        QStringList present;
+        while (info.step())
+            present << info.text(1);
+        for (const QString &name : names) {
+            if (!present.contains(name))
+                throw DbError(QStringLiteral("数据库文件 %1 的表 %2 缺少列“%3”，无法使用")
+                                  .arg(QDir::toNativeSeparators(connection.path()), table, name));
+        }
+    }
 }
 
 QStringList senderColumns()
@@ -301,6 +343,7 @@ void Dataset::load()
     std::vector<qint64> rowids;
     std::vector<QString> texts;
     std::vector<quint32> ends;
+    std::vector<bool> nulls;
     QString row;
     while (st.step()) {
         row.clear();
@@ -310,12 +353,94 @@ void Dataset::load()
             if (p)
                 row.append(reinterpret_cast<const QChar *>(p), sqlite3_column_bytes16(st.handle(), c + 1) / 2);
             ends.push_back(quint32(row.size()));
+            nulls.push_back(p == nullptr);
         }
         texts.emplace_back(row.constData(), row.size());
     }
     m_rowids.swap(rowids);
     m_rowText.swap(texts);
     m_ends.swap(ends);
+    m_nulls.swap(nulls);
+}
+
+bool Dataset::readRow(qint64 rowid, QString &text, std::vector<quint32> &ends, std::vector<bool> &nulls)
+{
+    QStringList names;
+    for (const QString &f : m_fields)
+        names << QLatin1Char('"') + QString(f).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+    Statement st(*m_connection,
+                 QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(names.join(QLatin1Char(',')), quotedTable()));
+    st.bind(1, rowid);
+    if (!st.step())
+        return false;
+    text.clear();
+    ends.clear();
+    nulls.clear();
+    for (int c = 0; c < fieldCount(); ++c) {
+        const void *p = sqlite3_column_text16(st.handle(), c);
+        if (p)
+            text.append(reinterpret_cast<const QChar *>(p), sqlite3_column_bytes16(st.handle(), c) / 2);
+        ends.push_back(quint32(text.size()));
+        nulls.push_back(p == nullptr);
+    }
+    return true;
+}
+
+QString Dataset::quotedTable() const
+{
+    return QLatin1Char('"') + QString(m_table).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+QString Dataset::sameRowCondition() const
+{
+    // Compared as the text they were read as, so a number stored in a column without text
+    // affinity still matches what the user saw.
+    QString sql = QStringLiteral("rowid=?");
+    for (const QString &f : m_fields)
+        sql += QStringLiteral(" AND CAST(\"%1\" AS TEXT) IS ?").arg(QString(f).replace(QLatin1Char('"'), QLatin1String("\"\"")));
+    return sql;
+}
+
+int Dataset::bindSameRow(Statement &st, int first, int row) const
+{
+    st.bind(first++, m_rowids[size_t(row)]);
+    for (int c = 0; c < fieldCount(); ++c) {
+        if (isNull(row, c))
+            st.bindNull(first++);
+        else
+            st.bind(first++, value(row, c));
+    }
+    return first;
+}
+
+bool Dataset::isNull(int row, int column) const
+{
+    if (row < 0 || row >= recordCount() || column < 0 || column >= fieldCount())
+        return true;
+    return m_nulls[size_t(row) * size_t(fieldCount()) + size_t(column)];
+}
+
+void Dataset::refuseChangedRow()
+{
+    cancel();
+    refresh();
+    throw RowChangedError();
+}
+
+void Dataset::refresh()
+{
+    requireActive();
+    cancel();
+    const qint64 rowid = m_current >= 0 && m_current < recordCount() ? m_rowids[size_t(m_current)] : -1;
+    const int oldRow = m_current;
+    load();
+    int row = rowid >= 0 ? rowOfRowId(rowid) : -1;
+    if (row < 0 && !m_rowids.empty())
+        row = std::clamp(oldRow, 0, recordCount() - 1);
+    m_current = row;
+    m_eof = m_rowids.empty();
+    emit reset();
+    emit currentChanged(m_current);
 }
 
 void Dataset::close()
@@ -329,6 +454,8 @@ void Dataset::close()
     m_rowText.shrink_to_fit();
     m_ends.clear();
     m_ends.shrink_to_fit();
+    m_nulls.clear();
+    m_nulls.shrink_to_fit();
     m_fields.clear();
     m_buffer.clear();
     m_modified.clear();
@@ -465,6 +592,42 @@ void Dataset::cancel()
     m_modified.clear();
 }
 
+namespace {
+
+// BEGIN IMMEDIATE ... COMMIT, rolled back unless committed: the write and the reading back of
+// the row it wrote see no other writer in between.
+class WriteTransaction
+{
+public:
+    explicit WriteTransaction(Connection &connection) : m_connection(connection)
+    {
+        m_connection.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~WriteTransaction()
+    {
+        if (!m_done)
+            sqlite3_exec(m_connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void commit()
+    {
+        m_connection.exec(QStringLiteral("COMMIT"));
+        m_done = true;
+    }
+
+private:
+    Connection &m_connection;
+    bool m_done = false;
+};
+
+QString quoteName(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+} // namespace
+
 void Dataset::post()
 {
     requireEditing();
@@ -476,16 +639,15 @@ void Dataset::post()
             values << m_buffer.at(c);
         }
     }
-    auto quoteName = [](const QString &name) {
-        QString q = name;
-        q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        return QLatin1Char('"') + q + QLatin1Char('"');
-    };
+
+    QString text;
+    std::vector<quint32> ends;
+    std::vector<bool> nulls;
 
     if (m_state == State::Insert) {
         QString sql;
         if (columns.isEmpty()) {
-            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(m_table));
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quotedTable());
         } else {
             QStringList names, marks;
             for (const QString &c : columns) {
@@ -493,21 +655,23 @@ void Dataset::post()
                 marks << QStringLiteral("?");
             }
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoteName(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+                      .arg(quotedTable(), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         }
+        WriteTransaction transaction(*m_connection);
         Statement st(*m_connection, sql);
         for (int i = 0; i < values.size(); ++i)
             st.bind(i + 1, values.at(i));
         st.step();
         const qint64 rowid = m_connection->lastInsertRowId();
+        // The row as the file holds it (defaults, NULLs), so a later modify compares right.
+        if (!readRow(rowid, text, ends, nulls))
+            throw DbError(QStringLiteral("新增的记录读不回来"));
+        transaction.commit();
 
-        QString text;
-        for (int c = 0; c < fieldCount(); ++c) {
-            text += m_buffer.at(c);
-            m_ends.push_back(quint32(text.size()));
-        }
         m_rowids.push_back(rowid);
         m_rowText.push_back(text);
+        m_ends.insert(m_ends.end(), ends.begin(), ends.end());
+        m_nulls.insert(m_nulls.end(), nulls.begin(), nulls.end());
         m_state = State::Browse;
         m_buffer.clear();
         m_modified.clear();
@@ -518,29 +682,33 @@ void Dataset::post()
         return;
     }
 
-    // Edit: write the columns that were set, to the row it was started on.
+    // Edit: write the columns that were set, to the row it was started on, and only while that
+    // row still holds what was read.
     const int row = m_current;
     if (!columns.isEmpty()) {
         QStringList sets;
         for (const QString &c : columns)
             sets << quoteName(c) + QStringLiteral("=?");
-        Statement st(*m_connection, QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
-                                        .arg(quoteName(m_table), sets.join(QLatin1Char(','))));
-        int i = 1;
-        for (const QString &v : values)
-            st.bind(i++, v);
-        st.bind(i, m_rowids[size_t(row)]);
-        st.step();
+        WriteTransaction transaction(*m_connection);
+        {
+            Statement st(*m_connection, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                            .arg(quotedTable(), sets.join(QLatin1Char(',')), sameRowCondition()));
+            int i = 1;
+            for (const QString &v : values)
+                st.bind(i++, v);
+            bindSameRow(st, i, row);
+            st.step();
+        }
         if (m_connection->changes() == 0)
-            throw DbError(QStringLiteral("要修改的记录已不存在"));
+            refuseChangedRow();
+        if (!readRow(m_rowids[size_t(row)], text, ends, nulls))
+            refuseChangedRow();
+        transaction.commit();
+        const size_t base = size_t(row) * size_t(fieldCount());
+        std::copy(ends.begin(), ends.end(), m_ends.begin() + ptrdiff_t(base));
+        std::copy(nulls.begin(), nulls.end(), m_nulls.begin() + ptrdiff_t(base));
+        m_rowText[size_t(row)] = text;
     }
-    QString text;
-    const size_t base = size_t(row) * size_t(fieldCount());
-    for (int c = 0; c < fieldCount(); ++c) {
-        text += m_buffer.at(c);
-        m_ends[base + c] = quint32(text.size());
-    }
-    m_rowText[size_t(row)] = text;
     m_state = State::Browse;
     m_buffer.clear();
     m_modified.clear();
@@ -555,15 +723,19 @@ void Dataset::deleteCurrent()
     if (m_current < 0)
         throw DbError(QStringLiteral("没有可删除的记录"));
     const int row = m_current;
-    Statement st(*m_connection,
-                 QStringLiteral("DELETE FROM \"%1\" WHERE rowid=?").arg(QString(m_table).replace(QLatin1Char('"'), QLatin1String("\"\""))));
-    st.bind(1, m_rowids[size_t(row)]);
-    st.step();
+    {
+        Statement st(*m_connection, QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedTable(), sameRowCondition()));
+        bindSameRow(st, 1, row);
+        st.step();
+    }
+    if (m_connection->changes() == 0)
+        refuseChangedRow();
 
     const size_t n = size_t(fieldCount());
     m_rowids.erase(m_rowids.begin() + row);
     m_rowText.erase(m_rowText.begin() + row);
     m_ends.erase(m_ends.begin() + ptrdiff_t(size_t(row) * n), m_ends.begin() + ptrdiff_t(size_t(row + 1) * n));
+    m_nulls.erase(m_nulls.begin() + ptrdiff_t(size_t(row) * n), m_nulls.begin() + ptrdiff_t(size_t(row + 1) * n));
     emit rowRemoved(row);
     const int newCurrent = m_rowids.empty() ? -1 : std::min(row, recordCount() - 1);
     m_current = -2;

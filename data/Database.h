@@ -33,6 +33,15 @@ private:
     int m_code;
 };
 
+// A modify or delete found its row changed or gone: another copy of the program changed or
+// deleted it, or its rowid now belongs to another row. Nothing was written; the dataset has been
+// read again.
+class RowChangedError : public DbError
+{
+public:
+    RowChangedError();
+};
+
 class Connection;
 
 // A prepared statement that finalizes itself. step() returns true for a row and false at the
@@ -89,6 +98,9 @@ public:
     // Throws DbError with the connection's last error text when rc is not OK/ROW/DONE.
     void check(int rc) const;
 
+    // Why changes cannot be saved (the file or its folder is read-only), or an empty text.
+    QString readOnlyReason() const;
+
     // Opens a connection keyed with kDatabasePassword and checks that it really reads.
     static constexpr int kBusyTimeoutMs = 10000;
 
@@ -104,6 +116,12 @@ private:
 // The file every connection of the program opens: data.mdb in the current directory at the
 // moment of connecting.
 QString connectionPath();
+
+// The folder of the database file in use: where its temporary files go and are cleaned up.
+QString databaseFolder();
+
+// Throws DbError naming the first column of outrxx or inrxx the open database lacks.
+void requireColumns(Connection &connection);
 
 // Creates a new, empty, keyed database with the two tables. Refuses to touch an existing file.
 void createDatabase(const QString &path);
@@ -169,11 +187,19 @@ public:
     void edit();
     // Starts inserting a new row at the end.
     void append();
-    // Writes the row being edited or inserted to the file at once.
+    // Writes the row being edited or inserted to the file at once. An edited row is written only
+    // when the file still holds it with the values it had when it was read (every column,
+    // NULL-aware); otherwise nothing is written, the dataset is read again and RowChangedError is
+    // thrown.
     void post();
     void cancel();
-    // Deletes the current row from the file; the next row (or the new last row) becomes current.
+    // Deletes the current row from the file, on the same condition as post(); the next row (or
+    // the new last row) becomes current.
     void deleteCurrent();
+    // Reads the statement's rows again; the row with the same rowid stays current if it is there.
+    void refresh();
+    // Whether a cell of the snapshot is NULL.
+    bool isNull(int row, int column) const;
 
 signals:
     // The whole content changed (opened, closed).
@@ -188,6 +214,13 @@ private:
     void requireEditing() const;
     void load();
     void setCurrent(int row, bool atEof);
+    QString quotedTable() const;
+    // "rowid=? AND CAST(c AS TEXT) IS ? AND ..." for a row of the snapshot, bound from index first.
+    QString sameRowCondition() const;
+    int bindSameRow(Statement &st, int first, int row) const;
+    // Reads one row of the table by rowid into text, cell ends and NULL marks.
+    bool readRow(qint64 rowid, QString &text, std::vector<quint32> &ends, std::vector<bool> &nulls);
+    [[noreturn]] void refuseChangedRow();
 
     Connection *m_connection = nullptr;
     QString m_sql;
@@ -201,6 +234,7 @@ private:
     std::vector<qint64> m_rowids;
     std::vector<QString> m_rowText;
     std::vector<quint32> m_ends;
+    std::vector<bool> m_nulls; // parallel to m_ends
 
     int m_current = -1;
     bool m_eof = true;

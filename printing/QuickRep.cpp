@@ -1,5 +1,6 @@
 #include "printing/QuickRep.h"
 
+#include "data/CheckedSaveFile.h"
 #include "printing/QRPrev.h"
 #include "shell/Messages.h"
 
@@ -7,6 +8,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+
+#include <optional>
 
 namespace printing {
 
@@ -91,7 +94,21 @@ bool QuickRep::print(QWidget *parent)
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     bool cancelled = false;
-    const bool done = render(pages, p, first, last, copies, [&](int count, int) {
+    // Printing to a PDF file: Qt writes the file unchecked, so it goes to a checked temporary
+    // file that replaces the chosen one only when whole.
+    const QString pdfTarget = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
+    std::optional<files::CheckedSaveFile> pdf;
+    if (!pdfTarget.isEmpty()) {
+        try {
+            pdf.emplace(pdfTarget);
+            pdf->create();
+        } catch (const files::FileError &e) {
+            messages::showError(parent, e.message());
+            return false;
+        }
+        p.setOutputFileName(pdf->temporaryPath());
+    }
+    bool done = render(pages, p, first, last, copies, [&](int count, int) {
         progress.setValue(count);
         if (progress.wasCanceled()) {
             cancelled = true;
@@ -101,6 +118,16 @@ bool QuickRep::print(QWidget *parent)
         return true;
     });
     progress.reset();
+    if (pdf) {
+        p.setOutputFileName(pdfTarget);
+        try {
+            if (done)
+                files::commitPdf(*pdf, done);
+        } catch (const files::FileError &e) {
+            messages::showError(parent, e.message());
+            return false;
+        }
+    }
     if (!done && !cancelled)
         messages::showError(parent, QStringLiteral("无法打印到打印机 %1").arg(p.printerName()));
     return done;

@@ -1,5 +1,6 @@
 #include "recipients/RecipientExport.h"
 
+#include "data/CheckedSaveFile.h"
 #include "data/Database.h"
 #include "recipients/XlsWriter.h"
 
@@ -53,7 +54,10 @@ QString exportDataset(db::Dataset &dataset, const QString &path, const ExportPro
             book.addSheet(QStringLiteral("Sheet%1").arg(book.sheetCount() + 1));
         if (progress)
             progress(total, total);
-        return book.save(path);
+        book.save(path);
+        return QString();
+    } catch (const files::FileError &e) {
+        return e.message();
     } catch (const XlsError &e) {
         return e.message();
     } catch (const db::DbError &e) {

@@ -491,7 +491,17 @@ void RecipientPage::RzBitBtn2Click()
         for (int i = 0; i < 7; ++i)
             if (m_modifyChanged[size_t(i)])
                 q.setFieldText(columns.at(i), modifyEdits[size_t(i)]->text());
-        q.post();
+        try {
+            q.post();
+        } catch (const db::RowChangedError &e) {
+            // Another copy of the program changed or deleted the row: nothing was written and
+            // the list has been read again.
+            emptyModifyPanel();
+            setTotalCounter();
+            setPositionCounter();
+            messages::show(m_form, e.message());
+            return;
+        }
     }
     emptyModifyPanel();
 }
@@ -505,8 +515,16 @@ void RecipientPage::SpeedButton11Click()
         Label33->adjustSize();
         messages::show(m_form, QStringLiteral("不能删除空信息！"));
     } else {
-        if (confirmDelete(m_form))
-            q.deleteCurrent();
+        if (confirmDelete(m_form)) {
+            try {
+                q.deleteCurrent();
+            } catch (const db::RowChangedError &e) {
+                setTotalCounter();
+                setPositionCounter();
+                messages::show(m_form, e.message());
+                return;
+            }
+        }
         setPositionCounter();
     }
     setTotalCounter();

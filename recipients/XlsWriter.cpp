@@ -1,8 +1,9 @@
 #include "recipients/XlsWriter.h"
 
+#include "data/CheckedSaveFile.h"
+
 #include <QDir>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -26,7 +27,11 @@ enum : quint16 {
     kWindow2 = 0x023E,
     kStyle = 0x0293,
     kBof = 0x0809,
+    kRow = 0x0208,
+    kDbCell = 0x00D7,
 };
+
+constexpr int kRowsPerBlock = 32;
 
 // The most data one record holds; the string table spills into CONTINUE records beyond it.
 constexpr int kMaxRecordData = 8224;
@@ -325,7 +330,7 @@ void XlsWriter::addSheet(const QString &name)
     for (const Sheet &sheet : m_sheets)
         if (sheet.name.compare(name, Qt::CaseInsensitive) == 0)
             throw XlsError(QStringLiteral("工作表名称重复: %1").arg(name));
-    m_sheets.push_back({name, {}, 0, 0});
+    m_sheets.push_back({name, {}, {}, 0, 0});
 }
 
 int XlsWriter::rowCount() const
@@ -370,15 +375,91 @@ void XlsWriter::appendRow(const QStringList &cells)
         p += 14;
     }
     m_cellCount += quint32(cells.size());
+    sheet.rowCells.push_back(quint16(cells.size()));
     sheet.columns = std::max(sheet.columns, int(cells.size()));
     ++sheet.rows;
 }
 
+namespace {
+
+// A sheet's records: BOF, DIMENSIONS, the cells in blocks of up to 32 rows (their ROW records,
+// their cell records, a DBCELL that points back at them), then WINDOW2 and EOF. Strict readers
+// (Apache POI) refuse cells that come after WINDOW2. The cell records are not copied.
+std::vector<QByteArray> sheetRecords(const QByteArray &cells, const std::vector<quint16> &rowCells, int columns,
+                                     bool selected)
+{
+    std::vector<QByteArray> pieces;
+    const int rows = int(rowCells.size());
+
+    QByteArray head;
+    Out h{head};
+    appendBof(h, 0x0010);
+    h.header(kDimensions, 14);
+    h.u32(0);
+    h.u32(quint32(columns ? rows : 0)); // one past the last row
+    h.u16(0);
+    h.u16(quint16(rows ? columns : 0)); // one past the last column
+    h.u16(0);
+    pieces.push_back(head);
+
+    constexpr int kRowRecord = 4 + 16, kCellRecord = 14;
+    qsizetype cellAt = 0;
+    for (int first = 0; first < rows; first += kRowsPerBlock) {
+        const int last = std::min(rows, first + kRowsPerBlock);
+        QByteArray rowRecords;
+        Out r{rowRecords};
+        for (int row = first; row < last; ++row) {
+            r.header(kRow, 16);
+            r.u16(quint16(row));
+            r.u16(0);
+            r.u16(rowCells[size_t(row)]); // one past the last column
+            r.u16(0x00FF);                // default height
+            r.u16(0);
+            r.u16(0);
+            r.u32(0x000F0100); // no outline, cell format 15
+        }
+        qsizetype blockCells = 0;
+        for (int row = first; row < last; ++row)
+            blockCells += qsizetype(rowCells[size_t(row)]) * kCellRecord;
+
+        QByteArray dbcell;
+        Out d{dbcell};
+        d.header(kDbCell, quint16(4 + 2 * (last - first)));
+        d.u32(quint32(rowRecords.size() + blockCells)); // back to the first ROW record
+        // The first cell of each row: the first counted from the second ROW record, the rest
+        // from the first cell of the row before.
+        d.u16(quint16((last - first - 1) * kRowRecord));
+        for (int row = first + 1; row < last; ++row)
+            d.u16(quint16(rowCells[size_t(row - 1)] * kCellRecord));
+
+        pieces.push_back(rowRecords);
+        if (blockCells)
+            pieces.push_back(QByteArray::fromRawData(cells.constData() + cellAt, blockCells));
+        pieces.push_back(dbcell);
+        cellAt += blockCells;
+    }
+
+    QByteArray tail;
+    Out t{tail};
+    t.header(kWindow2, 18);
+    // Grid lines, headings, zeros, default grid colour, outline symbols; the first sheet is the
+    // selected and shown one.
+    t.u16(selected ? 0x06B6 : 0x00B6);
+    t.u16(0); // top row
+    t.u16(0); // left column
+    t.u32(0x40);
+    t.u16(0);
+    t.u16(0);
+    t.u32(0);
+    appendEof(t);
+    pieces.push_back(tail);
+    return pieces;
+}
+
+} // namespace
+
 std::vector<QByteArray> XlsWriter::workbookStream() const
 {
-    // Each sheet is its cell records framed by BOF, DIMENSIONS, WINDOW2 and EOF.
-    constexpr qsizetype kSheetFrame = (4 + 16) + (4 + 14) + (4 + 18) + 4;
-
     QByteArray globals;
     Out o{globals};
     appendBof(o, 0x0005);
@@ -418,33 +499,10 @@ std::vector<QByteArray> XlsWriter::workbookStream() const
     for (size_t i = 0; i < m_sheets.size(); ++i) {
         const Sheet &sheet = m_sheets[i];
         o.patch32(sheetOffsetAt[i], quint32(offset));
-        offset += kSheetFrame + sheet.cells.size();
-
-        QByteArray head;
-        Out h{head};
-        appendBof(h, 0x0010);
-        h.header(kDimensions, 14);
-        h.u32(0);
-        h.u32(quint32(sheet.columns ? sheet.rows : 0)); // one past the last row
-        h.u16(0);
-        h.u16(quint16(sheet.rows ? sheet.columns : 0)); // one past the last column
-        h.u16(0);
-        h.header(kWindow2, 18);
-        // Grid lines, headings, zeros, default grid colour, outline symbols; the first sheet is
-        // the selected and shown one.
-        h.u16(i == 0 ? 0x06B6 : 0x00B6);
-        h.u16(0); // top row
-        h.u16(0); // left column
-        h.u32(0x40);
-        h.u16(0);
-        h.u16(0);
-        h.u32(0);
-        stream.push_back(head);
-        stream.push_back(sheet.cells);
-        QByteArray eof;
-        Out e{eof};
-        appendEof(e);
-        stream.push_back(eof);
+        for (QByteArray &piece : sheetRecords(sheet.cells, sheet.rowCells, sheet.columns, i == 0)) {
+            offset += piece.size();
+            stream.push_back(std::move(piece));
+        }
     }
     stream.front() = globals;
     // A stream under 4096 bytes would belong in the mini stream; padding keeps one kind of sector.
@@ -458,12 +516,10 @@ bool XlsWriter::write(QIODevice *device) const
     return writeCompoundFile(device, workbookStream());
 }
 
-QString XlsWriter::save(const QString &path) const
+void XlsWriter::save(const QString &path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("无法写入文件 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-    if (!write(&file) || !file.commit())
-        return QStringLiteral("写入文件 %1 失败: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-    return QString();
+    files::CheckedSaveFile file(path);
+    file.create();
+    write(&file); // a failed write is kept by the file and thrown by commit()
+    file.commit();
 }

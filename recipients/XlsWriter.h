@@ -47,14 +47,15 @@ public:
     bool write(QIODevice *device) const;
 
     // Writes the file to path through a temporary file beside it that replaces path only once it
-    // is complete. Returns an empty text on success, else why it failed; path is then untouched.
-    QString save(const QString &path) const;
+    // is complete and synced to disk. Throws files::FileError; path is then untouched.
+    void save(const QString &path) const;
 
 private:
     struct Sheet
     {
         QString name;
         QByteArray cells; // LABELSST records
+        std::vector<quint16> rowCells; // cells of each row
         int rows = 0;
         int columns = 0;
     };

@@ -98,6 +98,13 @@ bool SenderPage::save(QWidget *messageOwner)
     const QStringList columns = db::senderColumns();
     for (int c = 0; c < columns.size(); ++c)
         m_query->setFieldText(columns.at(c), edit(c)->text());
-    m_query->post();
+    try {
+        m_query->post();
+    } catch (const db::RowChangedError &e) {
+        // Another copy of the program saved the sender meanwhile: show what it saved.
+        load();
+        messages::show(messageOwner, e.message());
+        return false;
+    }
     return true;
 }

@@ -276,6 +276,10 @@ void TForm1::FormCreate()
         m_senderPage->load();
         m_recipientPage->setTotalCounter();
         m_recipientPage->setPositionCounter();
+        // Said at once, not at the first save that fails.
+        const QString readOnly = ADOConnection1.readOnlyReason();
+        if (!readOnly.isEmpty())
+            messages::show(this, QStringLiteral("数据库只能读取，所做的修改无法保存！\n%1").arg(readOnly));
     });
 }
 

@@ -2,6 +2,8 @@
 // print), shows the main window and runs until it closes.
 
 #include "backup/sjbfUnit.h"
+#include "data/CheckedSaveFile.h"
+#include "data/Database.h"
 #include "printing/plstUnit.h"
 #include "printing/stUnit.h"
 #include "shell/Application.h"
@@ -11,6 +13,8 @@ int main(int argc, char **argv)
 {
     Application application(argc, argv);
     app::configure();
+    // What an interrupted backup, restore or export left beside the database.
+    files::removeLeftoverTemporaryFiles(db::databaseFolder());
 
     TForm1 Form1;
     QDialog *SjbfForm = new TSjbfForm(&Form1.ADOConnection1, &Form1);

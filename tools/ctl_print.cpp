@@ -1,5 +1,6 @@
 #include "tools/ctl.h"
 
+#include "data/CheckedSaveFile.h"
 #include "data/Database.h"
 #include "printing/Fonts.h"
 #include "printing/WaybillReport.h"
@@ -9,7 +10,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -108,22 +108,20 @@ int ctl::runPrint(const QStringList &args)
         return 0;
     }
 
-    // Written beside the target and renamed into place only when complete.
-    QSaveFile file(pdf);
-    if (!file.open(QIODevice::WriteOnly)) {
-        fail(QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(pdf), file.errorString()));
-        return 1;
-    }
-    bool rendered;
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("waybill"));
-        writer.setTitle(QStringLiteral("EMS快递单"));
-        rendered = printing::WaybillReport::render(pages, writer);
-    }
-    if (!rendered || !file.commit()) {
-        file.cancelWriting();
-        fail(QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(pdf), file.errorString()));
+    // Written beside the target and renamed into place only when whole and on disk.
+    try {
+        files::CheckedSaveFile file(pdf);
+        file.create();
+        bool rendered;
+        {
+            QPdfWriter writer(&file);
+            writer.setCreator(QStringLiteral("waybill"));
+            writer.setTitle(QStringLiteral("EMS快递单"));
+            rendered = printing::WaybillReport::render(pages, writer);
+        }
+        files::commitPdf(file, rendered);
+    } catch (const files::FileError &e) {
+        fail(e.message());
         return 1;
     }
     return 0;

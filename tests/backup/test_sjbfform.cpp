@@ -23,6 +23,15 @@ const QString kBackupFailed = QStringLiteral("数据备份失败，请重试！"
 const QString kRestoreDone = QStringLiteral("数据恢复成功！");
 const QString kRestoreFailed = QStringLiteral("数据恢复失败，请重试！");
 
+// A failure box holds the fixed message on its first line and the reason below it.
+QStringList firstLines(const QStringList &messages)
+{
+    QStringList lines;
+    for (const QString &m : messages)
+        lines << m.section(QLatin1Char('\n'), 0, 0);
+    return lines;
+}
+
 // The window with its dialogs answered by the test.
 class Form : public TSjbfForm
 {
@@ -104,7 +113,7 @@ void TestSjbfForm::cancelledDialogsDoNothing()
     s.form->answer.clear();
     QTest::mouseClick(s.form->RzBitBtn1, Qt::LeftButton);
     QTest::mouseClick(s.form->RzBitBtn2, Qt::LeftButton);
-    QCOMPARE(s.log.messages, QStringList());
+    QCOMPARE(firstLines(s.log.messages), QStringList());
     QCOMPARE(fixtures::entries(s.program.path()), QStringList{"data.mdb"});
     QCOMPARE(fixtures::bytes(s.database()), before);
     QVERIFY(s.connection.isOpen());
@@ -130,7 +139,7 @@ void TestSjbfForm::backupMessages()
     }
     s.form->answer = s.elsewhere.filePath("abc");
     s.form->RzBitBtn1Click();
-    QCOMPARE(s.log.messages, QStringList{message});
+    QCOMPARE(firstLines(s.log.messages), QStringList{message});
     QCOMPARE(QFile::exists(s.elsewhere.filePath("abc.bak")), databaseThere);
 }
 
@@ -145,7 +154,7 @@ void TestSjbfForm::restoreFromABackupEndsTheProgram()
     s.form->answer = s.elsewhere.filePath("abc.bak");
     s.form->RzBitBtn2Click();
 
-    QCOMPARE(s.log.messages, (QStringList{kBackupDone, kRestoreDone}));
+    QCOMPARE(firstLines(s.log.messages), (QStringList{kBackupDone, kRestoreDone}));
     QCOMPARE(s.form->quits, 1);
     QVERIFY(!s.connection.isOpen());
     QCOMPARE(fixtures::rows(s.database(), "inrxx"), saved);
@@ -194,7 +203,7 @@ void TestSjbfForm::restoreRefusesABadFile()
     s.form->answer = file;
     s.form->RzBitBtn2Click();
 
-    QCOMPARE(s.log.messages, QStringList{kRestoreFailed});
+    QCOMPARE(firstLines(s.log.messages), QStringList{kRestoreFailed});
     QCOMPARE(fixtures::bytes(s.database()), before);
     QCOMPARE(fixtures::entries(s.program.path()), QStringList{"data.mdb"});
     QVERIFY(s.connection.isOpen());
@@ -214,7 +223,7 @@ void TestSjbfForm::startedFromAnotherFolder()
     s.form->answer = s.elsewhere.filePath("other.bak");
     s.form->RzBitBtn2Click();
 
-    QCOMPARE(s.log.messages, (QStringList{kBackupDone, kRestoreDone}));
+    QCOMPARE(firstLines(s.log.messages), (QStringList{kBackupDone, kRestoreDone}));
     QCOMPARE(fixtures::bytes(s.database()), fixtures::bytes(s.elsewhere.filePath("other.bak")));
     QCOMPARE(fixtures::bytes(current.databasePath()), currentBefore);
 }

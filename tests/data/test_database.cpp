@@ -28,6 +28,9 @@ private slots:
     void appendPostsAtTheEndAndIsVisibleToASecondConnection();
     void editWritesOnlyTheColumnsSetToTheRowItStartedOn();
     void deleteMovesToTheNextRow();
+    void writesRefuseARowThatIsNoLongerWhatWasRead_data();
+    void writesRefuseARowThatIsNoLongerWhatWasRead();
+    void openNamesAMissingColumn();
     void extraKeyColumnIsAFieldInTableOrder();
     void boundTextIsTakenLiterally();
     void closingTheConnectionClosesItsDatasets();
@@ -183,6 +186,12 @@ void TestDatabase::editWritesOnlyTheColumnsSetToTheRowItStartedOn()
 {
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {recipient("甲"), recipient("乙")});
+    {
+        db::Connection other;
+        other.setPath(folder.databasePath());
+        other.open();
+        other.exec(QStringLiteral("UPDATE inrxx SET 备注=NULL WHERE 收件人姓名='乙'"));
+    }
     db::Connection c;
     c.setPath(folder.databasePath());
     db::Dataset ds;
@@ -190,7 +199,8 @@ void TestDatabase::editWritesOnlyTheColumnsSetToTheRowItStartedOn()
     ds.setSql(QStringLiteral("select * from inrxx"));
     ds.open();
     ds.setCurrentRow(1);
-    // Someone else changes the remark of the same row after our snapshot.
+    // Someone else changes the remark of the same row after our snapshot: the write is refused
+    // and leaves their change alone.
     {
         db::Connection other;
         other.setPath(folder.databasePath());
@@ -199,11 +209,21 @@ void TestDatabase::editWritesOnlyTheColumnsSetToTheRowItStartedOn()
     }
     ds.edit();
     ds.setFieldText(QStringLiteral("收件地址"), QStringLiteral("上海市"));
+    QVERIFY_THROWS_EXCEPTION(db::RowChangedError, ds.post());
+    auto rows = folder.rows(QStringLiteral("inrxx"));
+    QCOMPARE(rows.at(0).at(2), QStringLiteral("北京市海淀区中关村大街88号"));
+    QCOMPARE(rows.at(1).at(2), QStringLiteral("北京市海淀区中关村大街88号"));
+    QCOMPARE(rows.at(1).at(6), QStringLiteral("外部修改")); // untouched column not overwritten
+    // The dataset was read again and stays on the row; now the same edit goes through, to that
+    // column only.
+    QCOMPARE(ds.fieldText(QStringLiteral("备注")), QStringLiteral("外部修改"));
+    ds.edit();
+    ds.setFieldText(QStringLiteral("收件地址"), QStringLiteral("上海市"));
     ds.post();
-    const auto rows = folder.rows(QStringLiteral("inrxx"));
+    rows = folder.rows(QStringLiteral("inrxx"));
     QCOMPARE(rows.at(0).at(2), QStringLiteral("北京市海淀区中关村大街88号"));
     QCOMPARE(rows.at(1).at(2), QStringLiteral("上海市"));
-    QCOMPARE(rows.at(1).at(6), QStringLiteral("外部修改")); // untouched column not overwritten
+    QCOMPARE(rows.at(1).at(6), QStringLiteral("外部修改"));
 }
 
 void TestDatabase::deleteMovesToTheNextRow()
@@ -225,6 +245,90 @@ void TestDatabase::deleteMovesToTheNextRow()
     ds.deleteCurrent();
     QCOMPARE(ds.recNo(), -1);
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 0);
+}
+
+void TestDatabase::writesRefuseARowThatIsNoLongerWhatWasRead_data()
+{
+    QTest::addColumn<QString>("otherWrite");
+    QTest::addColumn<bool>("deleting");
+    // The other copy's write happens between our read and our write.
+    const QPair<const char *, const char *> cases[] = {
+        {"a column changed", "UPDATE inrxx SET 手机号码='13911112222' WHERE 收件人姓名='乙'"},
+        {"NULL became empty", "UPDATE inrxx SET 邮政编码='' WHERE 收件人姓名='乙'"},
+        {"deleted", "DELETE FROM inrxx WHERE 收件人姓名='乙'"},
+        // Deleting the last row frees its rowid; the next add gets it.
+        {"rowid reused", "DELETE FROM inrxx WHERE 收件人姓名='乙'; "
+                         "INSERT INTO inrxx VALUES ('新单位','B_new','新地址',NULL,NULL,'13700000000',NULL)"},
+    };
+    for (const auto &[name, sql] : cases) {
+        QTest::addRow("modify, %s", name) << QString::fromUtf8(sql) << false;
+        QTest::addRow("delete, %s", name) << QString::fromUtf8(sql) << true;
+    }
+}
+
+void TestDatabase::writesRefuseARowThatIsNoLongerWhatWasRead()
+{
+    QFETCH(QString, otherWrite);
+    QFETCH(bool, deleting);
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {recipient("甲"), recipient("乙")});
+    db::Connection other;
+    other.setPath(folder.databasePath());
+    other.open();
+    other.exec(QStringLiteral("UPDATE inrxx SET 邮政编码=NULL"));
+    db::Connection c;
+    c.setPath(folder.databasePath());
+    db::Dataset ds;
+    ds.setConnection(&c);
+    ds.setSql(QStringLiteral("select * from inrxx"));
+    ds.open();
+    ds.setCurrentRow(1);
+    for (const QString &sql : otherWrite.split(QStringLiteral("; ")))
+        other.exec(sql);
+    const auto before = folder.rows(QStringLiteral("inrxx"));
+    QSignalSpy resets(&ds, &db::Dataset::reset);
+
+    try {
+        if (deleting) {
+            ds.deleteCurrent();
+        } else {
+            ds.edit();
+            ds.setFieldText(QStringLiteral("收件地址"), QStringLiteral("写错行了"));
+            ds.post();
+        }
+        QFAIL("the write went through");
+    } catch (const db::RowChangedError &e) {
+        QCOMPARE(e.message(), QStringLiteral("该记录已被其他用户修改或删除，列表已刷新"));
+    }
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")), before);
+    // The list was read again: it shows what the file holds now.
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(ds.state(), db::Dataset::State::Browse);
+    QCOMPARE(ds.recordCount(), int(before.size()));
+    for (int r = 0; r < ds.recordCount(); ++r)
+        QCOMPARE(ds.value(r, 1), before.at(r).at(1));
+}
+
+void TestDatabase::openNamesAMissingColumn()
+{
+    DatabaseFolder folder;
+    {
+        db::Connection c;
+        c.setPath(folder.databasePath());
+        c.open();
+        c.exec(QStringLiteral("DROP TABLE outrxx"));
+        c.exec(QStringLiteral("CREATE TABLE outrxx (单位名称, 寄件人姓名, 寄件地址, 邮政编码, 联系电话, 签名)"));
+    }
+    db::Connection c;
+    c.setPath(folder.databasePath());
+    try {
+        c.open();
+        QFAIL("a file without 手机号码 opened");
+    } catch (const db::DbError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("缺少列“手机号码”")), qPrintable(e.message()));
+        QVERIFY(e.message().contains(QStringLiteral("outrxx")));
+    }
+    QVERIFY(!c.isOpen());
 }
 
 void TestDatabase::extraKeyColumnIsAFieldInTableOrder()

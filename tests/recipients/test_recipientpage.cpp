@@ -58,6 +58,7 @@ private slots:
     void addValidation();
     void successfulAddIsLastAndCurrent();
     void modifyWritesOnlyChangedColumnsOfTheLoadedRow();
+    void secondCopyReusedTheRowid();
     void modifyWithNothingLoaded();
     void deleteConfirmedCancelledAndEmpty();
     void search_data();
@@ -144,7 +145,26 @@ void TestRecipientPage::modifyWritesOnlyChangedColumnsOfTheLoadedRow()
     type(page->modifyEdits[2], QStringLiteral("新地址"));
     type(page->modifyEdits[1], QString()); // a required column may be emptied here
     page->RzBitBtn2Click();
-    const auto rows = folder.rows(QStringLiteral("inrxx"));
+    // The row is no longer what the panel was loaded from: refused, and the list read again.
+    auto rows = folder.rows(QStringLiteral("inrxx"));
+    QCOMPARE(rows.at(0).at(1), QStringLiteral("甲"));
+    QCOMPARE(rows.at(0).at(2), person("甲", "13900001111").at(2));
+    QCOMPARE(rows.at(0).at(6), QStringLiteral("别处改的"));
+    QCOMPARE(rows.at(1), person("乙", "13900002222"));
+    for (QLineEdit *e : page->modifyEdits)
+        QVERIFY(e->text().isEmpty());
+    QCOMPARE(log.messages, QStringList{QStringLiteral("该记录已被其他用户修改或删除，列表已刷新")});
+    QCOMPARE(page->model->index(0, 7).data().toString(), QStringLiteral("别处改的"));
+
+    // Loaded again, the same change goes through, to the changed columns only.
+    log.clear();
+    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
+    QTest::mouseDClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
+    QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("甲"));
+    type(page->modifyEdits[2], QStringLiteral("新地址"));
+    type(page->modifyEdits[1], QString());
+    page->RzBitBtn2Click();
+    rows = folder.rows(QStringLiteral("inrxx"));
     QCOMPARE(rows.at(0).at(1), QString());
     QCOMPARE(rows.at(0).at(2), QStringLiteral("新地址"));
     QCOMPARE(rows.at(0).at(6), QStringLiteral("别处改的"));
@@ -153,6 +173,55 @@ void TestRecipientPage::modifyWritesOnlyChangedColumnsOfTheLoadedRow()
         QVERIFY(e->text().isEmpty());
     QVERIFY(log.messages.isEmpty());
     QCOMPARE(page->model->index(0, 3).data().toString(), QStringLiteral("新地址")); // the grid shows it at once
+}
+
+void TestRecipientPage::secondCopyReusedTheRowid()
+{
+    // Copy A shows B_add1; copy B deletes it and adds B_new, which gets the freed rowid.
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("B_add1", "13900002222")});
+    MessageLog log;
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    RecipientPage *page = form.recipientPage();
+    page->confirmDelete = [](QWidget *) { return true; };
+    {
+        db::Connection b;
+        b.setPath(folder.databasePath());
+        b.open();
+        b.exec(QStringLiteral("DELETE FROM inrxx WHERE 收件人姓名='B_add1'"));
+        b.exec(QStringLiteral("INSERT INTO inrxx VALUES ('B单位','B_new','B地址','100000','010','13700000000','B备注')"));
+    }
+    const auto bNew = folder.rows(QStringLiteral("inrxx")).at(1);
+    const QString conflict = QStringLiteral("该记录已被其他用户修改或删除，列表已刷新");
+
+    const QRect row2 = page->DBGridEh1->visualRect(page->model->index(1, 2));
+    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row2.center());
+    QTest::mouseDClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row2.center());
+    QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("B_add1"));
+    type(page->modifyEdits[2], QStringLiteral("A写的地址"));
+    page->RzBitBtn2Click();
+    QCOMPARE(log.messages, QStringList{conflict});
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).at(1), bNew);
+    QCOMPARE(page->model->index(1, 2).data().toString(), QStringLiteral("B_new")); // read again
+
+    // A deletes what it showed before the refresh: made stale by B again.
+    {
+        db::Connection b;
+        b.setPath(folder.databasePath());
+        b.open();
+        b.exec(QStringLiteral("DELETE FROM inrxx WHERE 收件人姓名='B_new'"));
+        b.exec(QStringLiteral("INSERT INTO inrxx VALUES ('B单位','B_new2','B地址','100000','010','13700000000','B备注')"));
+    }
+    const auto bNew2 = folder.rows(QStringLiteral("inrxx")).at(1);
+    log.clear();
+    form.ADOQuery2.setCurrentRow(1);
+    page->SpeedButton11Click();
+    QCOMPARE(log.messages, QStringList{conflict});
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 2);
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).at(1), bNew2);
+    QCOMPARE(page->Label31->text(), QStringLiteral("2"));
 }
 
 void TestRecipientPage::modifyWithNothingLoaded()
