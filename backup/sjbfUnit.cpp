@@ -1,6 +1,7 @@
 #include "backup/sjbfUnit.h"
 
 #include "data/Database.h"
+#include "data/FailureText.h"
 #include "printing/Fonts.h"
 #include "shell/Controls.h"
 #include "shell/Messages.h"
@@ -38,7 +39,7 @@ QFileDialog *makeDialog(const QString &name, QFileDialog::AcceptMode mode, QWidg
 } // namespace
 
 TSjbfForm::TSjbfForm(db::Connection *mainConnection, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_connection(mainConnection), m_files(QCoreApplication::applicationDirPath())
 {
     setObjectName(QStringLiteral("SjbfForm"));
@@ -103,8 +104,9 @@ void TSjbfForm::RzBitBtn1Click()
         return;
     try {
         m_files.backup(name);
-    } catch (const std::exception &) {
-        messages::show(this, QStringLiteral("数据备份失败，请重试！"));
+    } catch (const std::exception &e) {
+        messages::show(this, failures::withReason(QStringLiteral("数据备份失败，请重试！"),
+                                                  failures::explain(QString::fromUtf8(e.what()))));
         return;
     }
     messages::show(this, QStringLiteral("数据备份成功！"));
@@ -122,8 +124,9 @@ void TSjbfForm::RzBitBtn2Click()
             if (m_connection)
                 m_connection->close();
         });
-    } catch (const std::exception &) {
-        messages::show(this, QStringLiteral("数据恢复失败，请重试！"));
+    } catch (const std::exception &e) {
+        messages::show(this, failures::withReason(QStringLiteral("数据恢复失败，请重试！"),
+                                                  failures::explain(QString::fromUtf8(e.what()))));
         return;
     }
     messages::show(this, QStringLiteral("数据恢复成功！"));

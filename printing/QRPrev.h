@@ -77,6 +77,7 @@ private:
     void RzBitBtn10Click();
 
     void RefreshStatusBar();
+    void fitToWorkArea();
     void MoveToPage(int n);
 
     QuickRep *ReportPrinter;

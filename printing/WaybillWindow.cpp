@@ -12,7 +12,9 @@
 #include <QScreen>
 
 WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    // CustomizeWindowHint: exactly these decorations, a close box only.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(caption);
     setFixedSize(882, 516);

@@ -23,6 +23,20 @@ const QString kBackupFailed = QStringLiteral("数据备份失败，请重试！"
 const QString kRestoreDone = QStringLiteral("数据恢复成功！");
 const QString kRestoreFailed = QStringLiteral("数据恢复失败，请重试！");
 
+// The messages' first lines; a failure must carry its reason on a second line.
+QStringList headlines(const QStringList &messages)
+{
+    QStringList first;
+    for (const QString &m : messages) {
+        const QStringList lines = m.split(QLatin1Char('\n'));
+        if (lines.first().contains(QStringLiteral("失败")) && (lines.size() < 2 || lines.at(1).isEmpty()))
+            first << QStringLiteral("<no reason> ") + m;
+        else
+            first << lines.first();
+    }
+    return first;
+}
+
 // The window with its dialogs answered by the test.
 class Form : public TSjbfForm
 {
@@ -130,7 +144,7 @@ void TestSjbfForm::backupMessages()
     }
     s.form->answer = s.elsewhere.filePath("abc");
     s.form->RzBitBtn1Click();
-    QCOMPARE(s.log.messages, QStringList{message});
+    QCOMPARE(headlines(s.log.messages), QStringList{message});
     QCOMPARE(QFile::exists(s.elsewhere.filePath("abc.bak")), databaseThere);
 }
 
@@ -194,7 +208,7 @@ void TestSjbfForm::restoreRefusesABadFile()
     s.form->answer = file;
     s.form->RzBitBtn2Click();
 
-    QCOMPARE(s.log.messages, QStringList{kRestoreFailed});
+    QCOMPARE(headlines(s.log.messages), QStringList{kRestoreFailed});
     QCOMPARE(fixtures::bytes(s.database()), before);
     QCOMPARE(fixtures::entries(s.program.path()), QStringList{"data.mdb"});
     QVERIFY(s.connection.isOpen());

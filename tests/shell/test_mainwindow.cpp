@@ -180,7 +180,9 @@ void TestMainWindow::helpMenuPositionAndPages()
     QVERIFY(opened.at(0).path().endsWith(QLatin1String("/help.htm")));
     QCOMPARE(opened.at(1), opened.at(0));
     QVERIFY(opened.at(2).path().endsWith(QLatin1String("/index.htm")));
-    QCOMPARE(form.StatusBar1->text(2), QStringLiteral(" ") + opened.at(2).toString());
+    // The status bar tells how to open the help, never a path of the machine.
+    QVERIFY2(form.StatusBar1->text(2).contains(QStringLiteral("帮助主题")), qPrintable(form.StatusBar1->text(2)));
+    QVERIFY(!form.StatusBar1->text(2).contains(QLatin1Char('/')));
     for (QAction *a : {form.N2, form.N3, form.N4})
         QVERIFY(!a->text().contains(QLatin1Char('&')));
 }
