@@ -5,6 +5,7 @@
 #include "printing/PagePainter.h"
 #include "printing/PreviewControls.h"
 #include "printing/QuickRep.h"
+#include "printing/WaybillWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -227,6 +228,12 @@ void TQRStandardPreview::closeEvent(QCloseEvent *event)
     // The preview is over: no more pages for this window.
     ReportPrinter->cancelGeneration();
     event->accept();
+}
+
+void TQRStandardPreview::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    restoreIfMinimized(this, event);
 }
 
 void TQRStandardPreview::resizeEvent(QResizeEvent *event)

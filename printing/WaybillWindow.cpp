@@ -10,6 +10,21 @@
 #include <QFontDialog>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
+
+void restoreIfMinimized(QWidget *window, QEvent *event)
+{
+    // Some window managers (openbox) offer a minimise box whatever a window asks for. A minimised
+    // modal window leaves the program looking frozen, so it comes straight back.
+    if (event->type() != QEvent::WindowStateChange || !(window->windowState() & Qt::WindowMinimized))
+        return;
+    QTimer::singleShot(0, window, [window] {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+}
 
 WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
     // CustomizeWindowHint: exactly these decorations, a close box only.
@@ -102,6 +117,12 @@ bool WaybillWindow::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void WaybillWindow::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    restoreIfMinimized(this, event);
 }
 
 void WaybillWindow::showEvent(QShowEvent *event)
