@@ -201,6 +201,7 @@ pdf=$work/single.pdf
 xdotool key alt+f; typeover "$pdf"
 xdotool key Return; sleep 0.5
 gone "打印机设置"
+[ -e "$pdf" ] && fail "confirming the set-up printed already"
 window "打印预览" >/dev/null
 click "$preview" "${prev_print[@]}"
 for i in $(seq 1 50); do [ -s "$pdf" ] && break; sleep 0.1; done

@@ -29,6 +29,7 @@ private slots:
     void hoverFollowsThePointer();
     void helpMenuPositionAndPages();
     void clockText();
+    void helpThatCannotOpenNamesTheFile();
     void errorInAClickHandlerIsShownAndTheProgramGoesOn();
 };
 
@@ -185,6 +186,26 @@ void TestMainWindow::helpMenuPositionAndPages()
     QVERIFY(!form.StatusBar1->text(2).contains(QLatin1Char('/')));
     for (QAction *a : {form.N2, form.N3, form.N4})
         QVERIFY(!a->text().contains(QLatin1Char('&')));
+}
+
+void TestMainWindow::helpThatCannotOpenNamesTheFile()
+{
+    DatabaseFolder folder;
+    MessageLog log;
+    TForm1 form;
+    // A missing page, and a page with no program on the PATH to open it.
+    const QString missing = folder.path() + QStringLiteral("/nohelp.htm");
+    form.openInBrowser(QUrl::fromLocalFile(missing));
+    QCOMPARE(log.messages.size(), 1);
+    QVERIFY2(log.messages.last().contains(missing), qPrintable(log.messages.last()));
+
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", folder.path().toLocal8Bit());
+    form.openInBrowser(QUrl::fromLocalFile(folder.databasePath()));
+    qputenv("PATH", path);
+    QTRY_COMPARE(log.messages.size(), 2);
+    QVERIFY2(log.messages.last().contains(folder.databasePath()), qPrintable(log.messages.last()));
+    QVERIFY(log.messages.last().contains(QStringLiteral("无法在浏览器中打开")));
 }
 
 void TestMainWindow::clockText()
