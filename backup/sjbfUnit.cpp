@@ -106,7 +106,9 @@ void TSjbfForm::RzBitBtn1Click()
         m_files.backup(name);
     } catch (const std::exception &e) {
         messages::show(this, failures::withReason(QStringLiteral("数据备份失败，请重试！"),
-                                                  failures::explain(QString::fromUtf8(e.what()))));
+                                                  failures::writeText(QStringLiteral("写入备份文件"),
+                                                                      backup::DatabaseFiles::backupPath(name),
+                                                                      QString::fromUtf8(e.what()))));
         return;
     }
     messages::show(this, QStringLiteral("数据备份成功！"));

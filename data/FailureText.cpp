@@ -164,20 +164,29 @@ QString fileText(const QString &action, const QFileDevice &file)
     return fileText(action, file.fileName(), 0, file.errorString());
 }
 
+QString writeText(const QString &action, const QString &path, const QString &writerText)
+{
+    if (causeIn(writerText, nullptr))
+        return explain(writerText);
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    int cause = 0;
+    if (!folder.isDir())
+        cause = ENOENT;
+    else if (!folder.isWritable() || (QFileInfo::exists(path) && !QFileInfo(path).isWritable()))
+        cause = EACCES;
+    else if (const QStorageInfo disk(folder.absoluteFilePath()); disk.isValid() && disk.bytesAvailable() < 1024 * 1024)
+        cause = ENOSPC;
+    if (cause)
+        return fileText(action, path, cause, writerText);
+    const QString explained = explain(writerText);
+    if (explained.contains(native(path)))
+        return explained;
+    return QStringLiteral("无法%1 %2：%3").arg(action, native(path), explained.isEmpty() ? QStringLiteral("原因不明。请检查保存位置和磁盘后重试。") : explained);
+}
+
 QString pdfText(const QString &path)
 {
-    const QString action = QStringLiteral("写入 PDF 文件");
-    const bool existed = QFileInfo::exists(path);
-    QFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
-        return fileText(action, probe);
-    probe.close();
-    if (!existed)
-        QFile::remove(path);
-    const QStorageInfo disk(QFileInfo(path).absolutePath());
-    if (disk.isValid() && disk.bytesAvailable() < 1024 * 1024)
-        return fileText(action, path, ENOSPC, QString::fromLocal8Bit(std::strerror(ENOSPC)));
-    return QStringLiteral("无法%1 %2。请检查文件名、所在文件夹和磁盘后重试。").arg(action, native(path));
+    return writeText(QStringLiteral("写入 PDF 文件"), path, QString());
 }
 
 QString withReason(const QString &headline, const QString &reason)

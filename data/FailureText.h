@@ -21,8 +21,11 @@ QString fileText(const QString &action, const QString &path, int errnoValue, con
 // The same from a file object after a failed call: its name and its error text.
 QString fileText(const QString &action, const QFileDevice &file);
 
-// A PDF file that could not be written (Qt's PDF writer gives no reason): the cause found by
-// trying the file and its disk again.
+// A file at path that could not be written, with the writer's own text (which may give no
+// reason, as Qt's PDF writer and a failed flush do): when that text names no cause, the place
+// is looked at again (folder missing or not writable, disk full).
+QString writeText(const QString &action, const QString &path, const QString &writerText);
+// A PDF file that could not be written.
 QString pdfText(const QString &path);
 
 // A message of its own fixed first line ("数据备份失败，请重试！") and the reason on the second.

@@ -585,7 +585,8 @@ void RecipientPage::SpeedButton13Click()
     progress.reset();
     if (!error.isEmpty()) {
         // Nothing was written: the file is renamed into place only when complete.
-        messages::showError(m_form, failures::withReason(QStringLiteral("数据导出失败，请重试！"), failures::explain(error)));
+        messages::showError(m_form, failures::withReason(QStringLiteral("数据导出失败，请重试！"),
+                                                         failures::writeText(QStringLiteral("写入导出文件"), fileName, error)));
         return;
     }
     messages::show(m_form, QStringLiteral("成功导出全部数据!"));

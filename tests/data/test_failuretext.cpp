@@ -2,6 +2,7 @@
 #include "data/FailureText.h"
 #include "testsupport.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -23,6 +24,8 @@ private slots:
     void explainsTextsBuiltElsewhere_data();
     void explainsTextsBuiltElsewhere();
     void headlineAndReason();
+    void writeFailureWithoutReason_data();
+    void writeFailureWithoutReason();
     void lockedFileWaitsBrieflyAndSaysSo();
 };
 
@@ -105,6 +108,29 @@ void TestFailureText::headlineAndReason()
     QCOMPARE(failures::withReason(QStringLiteral("数据备份失败，请重试！"), QStringLiteral("原因")),
              QStringLiteral("数据备份失败，请重试！\n原因"));
     QCOMPARE(failures::withReason(QStringLiteral("数据备份失败，请重试！"), QString()), QStringLiteral("数据备份失败，请重试！"));
+}
+
+void TestFailureText::writeFailureWithoutReason_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("writerText");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("folder missing") << "missing/a.xls" << "写入失败: Unknown error" << "找不到文件或文件夹";
+    QTest::newRow("writer names the cause")
+        << "a.xls" << QStringLiteral("无法写入 a.xls: ") + QString::fromLocal8Bit(std::strerror(ENOSPC)) << "磁盘已满";
+    QTest::newRow("no cause to be found") << "a.xls" << "写入失败: Unknown error" << "系统没有说明原因";
+}
+
+void TestFailureText::writeFailureWithoutReason()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, writerText);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(where);
+    const QString text = failures::writeText(QStringLiteral("写入导出文件"), path, writerText.replace(QStringLiteral("a.xls"), path));
+    QVERIFY2(text.contains(expected), qPrintable(text));
+    QVERIFY2(text.contains(QDir::toNativeSeparators(path)), qPrintable(text));
 }
 
 void TestFailureText::lockedFileWaitsBrieflyAndSaysSo()
