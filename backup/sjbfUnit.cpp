@@ -1,6 +1,7 @@
 #include "backup/sjbfUnit.h"
 
 #include "data/Database.h"
+#include "data/FailureText.h"
 #include "printing/Fonts.h"
 #include "shell/Controls.h"
 #include "shell/Messages.h"
@@ -38,7 +39,7 @@ QFileDialog *makeDialog(const QString &name, QFileDialog::AcceptMode mode, QWidg
 } // namespace
 
 TSjbfForm::TSjbfForm(db::Connection *mainConnection, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_connection(mainConnection), m_files(QCoreApplication::applicationDirPath())
 {
     setObjectName(QStringLiteral("SjbfForm"));
@@ -104,8 +105,15 @@ void TSjbfForm::RzBitBtn1Click()
     try {
         m_files.backup(name);
     } catch (const std::exception &e) {
-        // The fixed message first, the reason (file, system text, error number) below it.
-        messages::show(this, QStringLiteral("数据备份失败，请重试！\n%1").arg(QString::fromUtf8(e.what())));
+        // The fixed message first, the reason below it. A failed write already says in Chinese
+        // what happened to which file; other failures are explained here.
+        const auto *copy = dynamic_cast<const backup::CopyError *>(&e);
+        const QString reason = copy && copy->code() != 0
+                                   ? copy->message()
+                                   : failures::writeText(QStringLiteral("写入备份文件"),
+                                                         backup::DatabaseFiles::backupPath(name),
+                                                         QString::fromUtf8(e.what()));
+        messages::show(this, failures::withReason(QStringLiteral("数据备份失败，请重试！"), reason));
         return;
     }
     messages::show(this, QStringLiteral("数据备份成功！"));
@@ -124,7 +132,10 @@ void TSjbfForm::RzBitBtn2Click()
                 m_connection->close();
         });
     } catch (const std::exception &e) {
-        messages::show(this, QStringLiteral("数据恢复失败，请重试！\n%1").arg(QString::fromUtf8(e.what())));
+        const auto *copy = dynamic_cast<const backup::CopyError *>(&e);
+        const QString reason = copy && copy->code() != 0 ? copy->message()
+                                                         : failures::explain(QString::fromUtf8(e.what()));
+        messages::show(this, failures::withReason(QStringLiteral("数据恢复失败，请重试！"), reason));
         return;
     }
     messages::show(this, QStringLiteral("数据恢复成功！"));

@@ -1,5 +1,7 @@
 #include "data/CheckedSaveFile.h"
 
+#include "data/FailureText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,10 +23,6 @@ namespace {
 constexpr qint64 kBufferSize = 64 * 1024;
 const char kTempMarker[] = ".waybill-tmp-";
 
-QString native(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
 
 QByteArray encoded(const QString &path)
 {
@@ -48,10 +46,7 @@ void syncFolder(const QString &folder)
 } // namespace
 
 FileError::FileError(const QString &action, const QString &path, int code, const QString &systemText)
-    : std::runtime_error(QStringLiteral("%1 %2: %3%4")
-                             .arg(action, native(path), systemText,
-                                  code ? QStringLiteral("（错误码 %1）").arg(code) : QString())
-                             .toStdString()),
+    : std::runtime_error(failures::fileText(action, path, code, systemText).toStdString()),
       m_action(action), m_path(path), m_systemText(systemText), m_code(code)
 {
 }
@@ -115,7 +110,7 @@ void CheckedSaveFile::create()
 {
     if (m_fd >= 0)
         return;
-    const QString action = QStringLiteral("无法写入");
+    const QString action = QStringLiteral("写入");
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_tempPath = temporaryNameFor(m_target);
         // 0666 less the umask, as any new file; an existing target's permissions are kept.
@@ -156,11 +151,11 @@ bool CheckedSaveFile::flushBuffer()
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail(QStringLiteral("写入失败"), errno);
+            fail(QStringLiteral("写入"), errno);
             return false;
         }
         if (n == 0) {
-            fail(QStringLiteral("写入失败"), EIO);
+            fail(QStringLiteral("写入"), EIO);
             return false;
         }
         p += n;
@@ -197,13 +192,13 @@ void CheckedSaveFile::sync()
 {
     if (m_fd < 0) {
         throwIfFailed();
-        throw FileError(QStringLiteral("写入失败"), m_target, EBADF, errnoText(EBADF));
+        throw FileError(QStringLiteral("写入"), m_target, EBADF, errnoText(EBADF));
     }
     if (!m_errorCode)
         flushBuffer();
     throwIfFailed();
     if (::fsync(m_fd) != 0)
-        fail(QStringLiteral("写入磁盘失败"), errno);
+        fail(QStringLiteral("写入磁盘"), errno);
     throwIfFailed();
 }
 
@@ -229,7 +224,7 @@ void CheckedSaveFile::commit()
     try {
         sync();
         if (::rename(encoded(m_tempPath).constData(), encoded(m_target).constData()) != 0)
-            throw FileError::fromErrno(QStringLiteral("无法替换"), m_target);
+            throw FileError::fromErrno(QStringLiteral("替换"), m_target);
     } catch (...) {
         discard();
         throw;
@@ -240,7 +235,7 @@ void CheckedSaveFile::commit()
     QIODevice::close();
     syncFolder(QFileInfo(m_target).absolutePath());
     if (rc != 0)
-        throw FileError::fromErrno(QStringLiteral("写入失败"), m_target);
+        throw FileError::fromErrno(QStringLiteral("写入"), m_target);
 }
 
 void CheckedSaveFile::discard()
@@ -262,7 +257,7 @@ void commitPdf(CheckedSaveFile &file, bool painterEnded)
     try {
         file.sync();
         if (!painterEnded || !file.tail(64).trimmed().endsWith("%%EOF"))
-            throw FileError(QStringLiteral("PDF 文件不完整"), file.target(), 0, QStringLiteral("没有写完"));
+            throw FileError(QStringLiteral("写完 PDF 文件"), file.target(), 0, QStringLiteral("PDF file incomplete"));
         file.commit();
     } catch (...) {
         file.discard();

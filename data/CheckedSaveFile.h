@@ -22,7 +22,7 @@ public:
     QString path() const { return m_path; }
     int code() const { return m_code; } // errno, 0 when the failure was not the system's
     QString systemText() const { return m_systemText; }
-    // One line: "<action> <path>: <system text>（错误码 <code>）".
+    // In Chinese: "无法<action> <path>：<cause>。<what to do>（<system text>）".
     QString message() const { return QString::fromUtf8(what()); }
 
     // A FileError from errno as it stands now.

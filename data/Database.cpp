@@ -1,6 +1,9 @@
 #include "data/Database.h"
 
+#include "data/FailureText.h"
+
 #include <QDir>
+#include <QThread>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -104,8 +107,41 @@ void Connection::check(int rc) const
 {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return;
-    QString text = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw DbError(text, rc);
+    const QString text = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    throw DbError(failures::databaseText(rc, text, m_path, m_db ? sqlite3_system_errno(m_db) : 0), rc);
+}
+
+namespace {
+
+Connection::BusyHook &busyHook()
+{
+    static Connection::BusyHook hook;
+    return hook;
+}
+
+} // namespace
+
+void Connection::setBusyHook(BusyHook hook)
+{
+    busyHook() = std::move(hook);
+}
+
+int Connection::waitWhileBusy(void *self, int attempt)
+{
+    auto *connection = static_cast<Connection *>(self);
+    if (attempt == 0)
+        connection->m_busyClock.start();
+    if (connection->m_busyClock.elapsed() >= connection->m_busyTimeoutMs)
+        return 0;
+    // Short naps, with the windows painted in between, instead of one long blocking wait.
+    static bool inHook = false;
+    if (busyHook() && !inHook) {
+        inHook = true;
+        busyHook()();
+        inHook = false;
+    }
+    QThread::msleep(25);
+    return 1;
 }
 
 void Connection::open()
@@ -117,23 +153,28 @@ void Connection::open()
     // Read-write, never create: a missing file is an error, not a new empty database.
     const int rc = sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
+        const int code = handle ? sqlite3_extended_errcode(handle) : rc;
         QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int systemErrno = handle ? sqlite3_system_errno(handle) : 0;
         sqlite3_close_v2(handle);
-        throw DbError(QStringLiteral("%1: %2").arg(text, QDir::toNativeSeparators(m_path)), rc);
+        throw DbError(failures::databaseText(code, text, m_path, systemErrno), rc);
     }
     m_db = handle;
+    sqlite3_extended_result_codes(m_db, 1);
     try {
         // The key goes in as a quoted SQL literal; it is never part of an error text.
         QString quoted = m_password;
         quoted.replace(QLatin1Char('\''), QLatin1String("''"));
         exec(QStringLiteral("PRAGMA key = '%1'").arg(quoted));
-        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+        sqlite3_busy_handler(m_db, &Connection::waitWhileBusy, this);
         // A wrong key or a foreign file only shows at the first read: check at once. A 0-byte
         // file would pass as an empty database, so the two tables must be there too.
         Statement tables(*this, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('outrxx','inrxx')"));
         tables.step();
         if (tables.int64(0) < 2)
-            throw DbError(QStringLiteral("数据库文件中缺少 outrxx 或 inrxx 表: %1").arg(QDir::toNativeSeparators(m_path)));
+            throw DbError(QStringLiteral("数据文件 %1 中缺少 outrxx 或 inrxx 表，它不是本软件的数据文件。"
+                                         "请确认它是本软件的 data.mdb，或从备份恢复数据。")
+                              .arg(QDir::toNativeSeparators(m_path)));
         tables.reset();
         // A missing column would only show at the first add or save.
         requireColumns(*this);
@@ -240,8 +281,9 @@ void createDatabase(const QString &path)
     int rc = sqlite3_open_v2(native.constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int systemErrno = handle ? sqlite3_system_errno(handle) : 0;
         sqlite3_close_v2(handle);
-        throw DbError(QStringLiteral("%1: %2").arg(text, QDir::toNativeSeparators(path)), rc);
+        throw DbError(failures::databaseText(rc, text, path, systemErrno), rc);
     }
     auto columns = [](const QStringList &names) {
         QStringList defs;
@@ -261,10 +303,11 @@ void createDatabase(const QString &path)
     rc = sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
+        const int systemErrno = sqlite3_system_errno(handle);
         sqlite3_free(err);
         sqlite3_close_v2(handle);
         QFile::remove(path);
-        throw DbError(text, rc);
+        throw DbError(failures::databaseText(rc, text, path, systemErrno), rc);
     }
     sqlite3_close_v2(handle);
 }

@@ -4,11 +4,13 @@
 // Two small RAII classes wrap the C handles (Connection, Statement); Dataset holds a static
 // snapshot of one "select * from <table> ..." statement and writes its edits back by rowid.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -20,8 +22,8 @@ namespace db {
 // The password every data.mdb is keyed with.
 inline constexpr const char *kDatabasePassword = "358146392850";
 
-// An error of the database layer. Its text is SQLite's own message (or ours for misuse of a
-// dataset); it never contains the key.
+// An error of the database layer. Its text says in Chinese what failed, on which file and what
+// to do, with SQLite's own message in brackets (failures::databaseText); it never contains the key.
 class DbError : public std::runtime_error
 {
 public:
@@ -73,7 +75,7 @@ private:
 
 // One connection to a database file. It never creates the file: a missing file is an error.
 // Several connections, in this process or in others, share the file; a writer waits for a
-// busy file up to the busy timeout instead of failing at once.
+// busy file up to kBusyTimeoutMs instead of failing at once, calling the busy hook while it waits.
 class Connection : public QObject
 {
     Q_OBJECT
@@ -101,16 +103,26 @@ public:
     // Why changes cannot be saved (the file or its folder is read-only), or an empty text.
     QString readOnlyReason() const;
 
-    // Opens a connection keyed with kDatabasePassword and checks that it really reads.
-    static constexpr int kBusyTimeoutMs = 10000;
+    // How long a call waits for a file another program holds before it fails as busy.
+    static constexpr int kBusyTimeoutMs = 3000;
+    // Called every few milliseconds while any connection waits for a busy file, so the windows
+    // can show that they wait and keep painting. Not called again from inside itself.
+    using BusyHook = std::function<void()>;
+    static void setBusyHook(BusyHook hook);
+    // This connection's wait for a busy file (kBusyTimeoutMs unless set; 0: fail at once).
+    void setBusyTimeout(int ms) { m_busyTimeoutMs = ms; }
 
 signals:
     void aboutToClose();
 
 private:
+    static int waitWhileBusy(void *self, int attempt);
+
     QString m_path;
     QString m_password = QString::fromLatin1(kDatabasePassword);
     sqlite3 *m_db = nullptr;
+    QElapsedTimer m_busyClock;
+    int m_busyTimeoutMs = kBusyTimeoutMs;
 };
 
 // The file every connection of the program opens: data.mdb in the current directory at the

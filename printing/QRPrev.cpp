@@ -5,6 +5,7 @@
 #include "printing/PagePainter.h"
 #include "printing/PreviewControls.h"
 #include "printing/QuickRep.h"
+#include "printing/WaybillWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -54,10 +56,14 @@ constexpr int kDividerWidth = 8;
 } // namespace
 
 TQRStandardPreview::TQRStandardPreview(QuickRep *report)
-    : QWidget(nullptr,
+    // The window the report belongs to (a print window) owns the preview: opened over a modal
+    // window, a window of its own would be blocked behind it.
+    : QWidget(qobject_cast<QWidget *>(report->parent()),
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       ReportPrinter(report)
 {
+    if (parentWidget())
+        setWindowModality(Qt::WindowModal);
     setObjectName(QStringLiteral("QRStandardPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("打印预览"));
@@ -150,9 +156,7 @@ TQRStandardPreview::TQRStandardPreview(QuickRep *report)
     connect(report, &WaybillReport::pageAvailable, this, &TQRStandardPreview::QRPreviewPageAvailable);
     connect(report, &WaybillReport::progressUpdate, this, &TQRStandardPreview::QRPreviewProgressUpdate);
 
-    // Fill the desktop's work area.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->availableGeometry());
+    fitToWorkArea();
 
     PreviewTitle = report->reportTitle();
     if (!PreviewTitle.isEmpty())
@@ -175,8 +179,33 @@ TQRStandardPreview::~TQRStandardPreview()
 void TQRStandardPreview::ShowAndRefresh()
 {
     show();
+    raise();
+    activateWindow();
     RefreshStatusBar();
     QRPreview->zoomToFit(); // the view has its real size only once shown
+    // The frame's size is known only once the window manager has framed the window.
+    for (int ms : {50, 250, 1000})
+        QTimer::singleShot(ms, this, [this] { fitToWorkArea(); });
+}
+
+void TQRStandardPreview::fitToWorkArea()
+{
+    // The whole window, title bar and frame included, fills the desktop's work area; the user
+    // cannot resize it.
+    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QMargins margins(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                           frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+    const QSize client = area.size().shrunkBy(margins);
+    if (frameGeometry().topLeft() != area.topLeft())
+        move(area.topLeft());
+    if (size() != client || minimumSize() != client || maximumSize() != client) {
+        setFixedSize(client);
+        QRPreview->zoomToFit();
+    }
 }
 
 QString TQRStandardPreview::panelText(int panel) const
@@ -199,6 +228,12 @@ void TQRStandardPreview::closeEvent(QCloseEvent *event)
     // The preview is over: no more pages for this window.
     ReportPrinter->cancelGeneration();
     event->accept();
+}
+
+void TQRStandardPreview::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    restoreIfMinimized(this, event);
 }
 
 void TQRStandardPreview::resizeEvent(QResizeEvent *event)

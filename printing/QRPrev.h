@@ -60,6 +60,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -77,6 +78,7 @@ private:
     void RzBitBtn10Click();
 
     void RefreshStatusBar();
+    void fitToWorkArea();
     void MoveToPage(int n);
 
     QuickRep *ReportPrinter;

@@ -1,10 +1,13 @@
 #include "printing/QuickRep.h"
 
 #include "data/CheckedSaveFile.h"
+#include "data/FailureText.h"
 #include "printing/QRPrev.h"
 #include "shell/Messages.h"
 
+#include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -71,6 +74,11 @@ bool QuickRep::printerSetup(QWidget *parent)
     QPrintDialog dialog(&p, parent);
     if (isGenerated() && pages().count() > 0)
         dialog.setMinMax(1, pages().count());
+    // Qt's button reads "打印(P)", but this dialog only chooses the printer and its settings.
+    dialog.setWindowTitle(QStringLiteral("打印机设置"));
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>())
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("保存设置"));
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -128,8 +136,12 @@ bool QuickRep::print(QWidget *parent)
             return false;
         }
     }
-    if (!done && !cancelled)
-        messages::showError(parent, QStringLiteral("无法打印到打印机 %1").arg(p.printerName()));
+    if (!done && !cancelled) {
+        if (pdfTarget.isEmpty())
+            messages::showError(parent, QStringLiteral("无法打印到打印机 %1").arg(p.printerName()));
+        else
+            messages::showError(parent, failures::pdfText(pdfTarget));
+    }
     return done;
 }
 

@@ -10,9 +10,26 @@
 #include <QFontDialog>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
+
+void restoreIfMinimized(QWidget *window, QEvent *event)
+{
+    // Some window managers (openbox) offer a minimise box whatever a window asks for. A minimised
+    // modal window leaves the program looking frozen, so it comes straight back.
+    if (event->type() != QEvent::WindowStateChange || !(window->windowState() & Qt::WindowMinimized))
+        return;
+    QTimer::singleShot(0, window, [window] {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+}
 
 WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    // CustomizeWindowHint: exactly these decorations, a close box only.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(caption);
     setFixedSize(882, 516);
@@ -100,6 +117,12 @@ bool WaybillWindow::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void WaybillWindow::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    restoreIfMinimized(this, event);
 }
 
 void WaybillWindow::showEvent(QShowEvent *event)

@@ -17,6 +17,9 @@ namespace printing {
 class WaybillLayout;
 }
 
+// Brings a modal window back at once when the window manager minimises it (call from changeEvent).
+void restoreIfMinimized(QWidget *window, QEvent *event);
+
 class WaybillWindow : public QDialog
 {
     Q_OBJECT
@@ -45,6 +48,7 @@ protected:
     // Shows the layout's fields in the layout view: each a white rectangle with its column name.
     void showLayout(const printing::WaybillLayout &layout);
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

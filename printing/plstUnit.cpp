@@ -3,6 +3,7 @@
 #include "printing/LayoutView.h"
 #include "printing/QRPrev.h"
 #include "printing/QuickRep.h"
+#include "shell/BusyFileNotice.h"
 #include "shell/Messages.h"
 
 #include <QEvent>
@@ -24,9 +25,19 @@ TplstForm::TplstForm(QWidget *parent)
 
     // The batch connection opens as the window is created: data.mdb in the current directory.
     // The datasets stay closed until the window is first activated.
+    // A busy file is not waited for here: the main window's open reports it right after, and
+    // every activation opens the connection afresh anyway.
     messages::guard(this, [this] {
         ADOConnection1.setPath(db::connectionPath());
-        ADOConnection1.open();
+        ADOConnection1.setBusyTimeout(0);
+        try {
+            ADOConnection1.open();
+        } catch (const db::DbError &e) {
+            ADOConnection1.setBusyTimeout(db::Connection::kBusyTimeoutMs);
+            if ((e.code() & 0xff) != 5) // SQLITE_BUSY
+                throw;
+        }
+        ADOConnection1.setBusyTimeout(db::Connection::kBusyTimeoutMs);
     });
 }
 
@@ -36,7 +47,7 @@ void TplstForm::changeEvent(QEvent *event)
 {
     WaybillWindow::changeEvent(event);
     // Each activation, including the return from the preview window, reads both tables afresh.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !BusyFileNotice::waiting())
         messages::guard(this, [this] { FormActivate(); });
 }
 

@@ -1,6 +1,7 @@
 #include "recipients/RecipientPage.h"
 
 #include "data/Database.h"
+#include "data/FailureText.h"
 #include "printing/Fonts.h"
 #include "recipients/RecipientExport.h"
 #include "recipients/RecipientSearch.h"
@@ -234,6 +235,7 @@ RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
     for (const Fixed &f : fixed) {
         QLabel *l = label(QString::fromUtf8(f.text), f.x, 492, page, font);
         l->setObjectName(QString::fromLatin1(f.name));
+        m_counterLine.emplace_back(l, f.x);
         if (qstrcmp(f.name, "Label33") == 0)
             Label33 = l;
         if (qstrcmp(f.name, "Label31") == 0)
@@ -255,7 +257,27 @@ RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
 
 void RecipientPage::handle(void (RecipientPage::*handler)())
 {
-    messages::guard(m_form, [&] { (this->*handler)(); });
+    run([this, handler] { (this->*handler)(); });
+}
+
+void RecipientPage::run(const std::function<void()> &action)
+{
+    messages::guard(m_form, [&] {
+        try {
+            action();
+        } catch (...) {
+            // A write that failed changed neither the file nor the rows held here: leave the
+            // edit, and the grid, counters and panels show the rows as they are, ready for a
+            // retry. The typed texts stay in their panel.
+            db::Dataset &q = m_form->ADOQuery2;
+            q.cancel();
+            if (q.isActive())
+                emit q.currentChanged(q.currentRow());
+            setTotalCounter();
+            setPositionCounter();
+            throw;
+        }
+    });
 }
 
 QGroupBox *RecipientPage::buildPanel(const char *name, const QString &caption)
@@ -305,9 +327,13 @@ void RecipientPage::buildGrid()
     DBGridEh1->setFont(fonts::songPixels(13));
     DBGridEh1->setToolTip(QStringLiteral("双击可以修改收件人信息！"));
     model = new RecipientTableModel(m_form->DataSource1.DataSet, titles, this);
+    model->setRowHint(DBGridEh1->toolTip());
     DBGridEh1->setModel(model);
     for (int i = 0; i < titles.size(); ++i)
         DBGridEh1->setColumnWidth(i, kGridColumns[i].width);
+    // Row numbers up to seven digits show whole.
+    DBGridEh1->setColumnWidth(0, std::max(kGridColumns[0].width,
+                                          QFontMetrics(DBGridEh1->font()).horizontalAdvance(QStringLiteral("0000000")) + 10));
     DBGridEh1->verticalHeader()->setDefaultSectionSize(QFontMetrics(DBGridEh1->font()).height() + 4);
     QHeaderView *h = DBGridEh1->horizontalHeader();
     h->setFont(fonts::songPixels(13, true));
@@ -356,7 +382,7 @@ void RecipientPage::buildMenu()
     auto item = [this](const char *name, const QString &caption, std::function<void()> action) {
         QAction *a = PopupMenu2->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, action] { messages::guard(m_form, action); });
+        connect(a, &QAction::triggered, this, [this, action] { run(action); });
     };
     item("N5", QStringLiteral("添 加"), [this] { SpeedButton9Click(); });
     item("N6", QStringLiteral("修 改"), [this] { SpeedButton10Click(); });
@@ -396,14 +422,26 @@ void RecipientPage::showSearchPanel()
 void RecipientPage::setTotalCounter()
 {
     Label31->setText(QString::number(m_form->ADOQuery2.recordCount()));
-    Label31->adjustSize();
+    layoutCounters();
 }
 
 void RecipientPage::setPositionCounter()
 {
     const int recNo = m_form->ADOQuery2.recNo();
     Label33->setText(recNo == -1 ? QStringLiteral("0") : QString::number(recNo));
-    Label33->adjustSize();
+    layoutCounters();
+}
+
+void RecipientPage::layoutCounters()
+{
+    // Each label at its place in the design, or right after its left neighbour when a long
+    // number needs the room, so no number is ever cut.
+    int right = 0;
+    for (auto &[label, x] : m_counterLine) {
+        label->adjustSize();
+        label->move(std::max(x, right), label->y());
+        right = label->x() + label->width();
+    }
 }
 
 void RecipientPage::SpeedButton9Click()
@@ -512,7 +550,7 @@ void RecipientPage::SpeedButton11Click()
     m_form->panel(14)->setColor(buttonFace());
     if (q.recNo() == -1) {
         Label33->setText(QStringLiteral("0"));
-        Label33->adjustSize();
+        layoutCounters();
         messages::show(m_form, QStringLiteral("不能删除空信息！"));
     } else {
         if (confirmDelete(m_form)) {
@@ -565,7 +603,8 @@ void RecipientPage::SpeedButton13Click()
     progress.reset();
     if (!error.isEmpty()) {
         // Nothing was written: the file is renamed into place only when complete.
-        messages::showError(m_form, error);
+        messages::showError(m_form, failures::withReason(QStringLiteral("数据导出失败，请重试！"),
+                                                         failures::writeText(QStringLiteral("写入导出文件"), fileName, error)));
         return;
     }
     messages::show(m_form, QStringLiteral("成功导出全部数据!"));

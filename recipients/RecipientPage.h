@@ -101,9 +101,13 @@ private:
     void loadModifyPanel();
     void emptyModifyPanel();
     void handle(void (RecipientPage::*handler)());
+    void run(const std::function<void()> &action);
+    void layoutCounters();
 
     TForm1 *m_form;
     std::vector<bool> m_modifyChanged;
     qint64 m_modifyRowId = -1; // the row loaded into the modify panel
     bool m_syncing = false;
+    std::vector<std::pair<QLabel *, int>> m_counterLine; // the labels under the grid, design x
+
 };

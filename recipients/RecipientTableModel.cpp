@@ -38,6 +38,8 @@ int RecipientTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecipientTableModel::data(const QModelIndex &index, int role) const
 {
+    if (role == Qt::ToolTipRole && index.isValid() && !m_rowHint.isEmpty())
+        return m_rowHint;
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
     // The number column is found by its title, so the numbers follow it wherever it is moved.

@@ -25,7 +25,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    // The tooltip over every row (the view's own tooltip shows only over the empty area).
+    void setRowHint(const QString &hint) { m_rowHint = hint; }
+
 private:
+    QString m_rowHint;
     db::Dataset *m_dataset;
     QStringList m_columns;
 };

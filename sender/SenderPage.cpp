@@ -96,15 +96,21 @@ bool SenderPage::save(QWidget *messageOwner)
     // On an empty table edit() starts inserting, so the first save creates the sender record.
     m_query->edit();
     const QStringList columns = db::senderColumns();
-    for (int c = 0; c < columns.size(); ++c)
-        m_query->setFieldText(columns.at(c), edit(c)->text());
     try {
+        for (int c = 0; c < columns.size(); ++c)
+            m_query->setFieldText(columns.at(c), edit(c)->text());
         m_query->post();
     } catch (const db::RowChangedError &e) {
         // Another copy of the program saved the sender meanwhile: show what it saved.
+        m_query->cancel();
         load();
         messages::show(messageOwner, e.message());
         return false;
+    } catch (...) {
+        // Nothing was written: the record stays as the file holds it, the typed texts stay for
+        // a retry.
+        m_query->cancel();
+        throw;
     }
     return true;
 }

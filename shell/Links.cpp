@@ -14,9 +14,9 @@ QUrl helpPage()
     return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/help.htm"));
 }
 
-QString homePageStatusText()
+QString helpHint()
 {
-    return QStringLiteral(" ") + homePage().toString();
+    return QStringLiteral(" 需要帮助？点击“帮助主题”→“使用帮助”");
 }
 
 } // namespace links

@@ -10,7 +10,7 @@ namespace links {
 QUrl homePage();
 // The online help page (path help.htm beside the home page).
 QUrl helpPage();
-// What the third status panel shows: one blank and the home page address.
-QString homePageStatusText();
+// What the third status panel shows: how to open the help, in a clerk's words.
+QString helpHint();
 
 } // namespace links

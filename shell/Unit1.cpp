@@ -3,6 +3,7 @@
 #include "printing/Fonts.h"
 #include "recipients/RecipientPage.h"
 #include "sender/SenderPage.h"
+#include "shell/BusyFileNotice.h"
 #include "shell/Controls.h"
 #include "shell/Links.h"
 #include "shell/Messages.h"
@@ -10,11 +11,15 @@
 #include <QAction>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScreen>
 #include <QTimer>
 
@@ -86,7 +91,7 @@ const HoverRule kHoverRules[] = {
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
+TForm1::TForm1(QWidget *parent, StartUp startUp)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint)
 {
@@ -103,7 +108,8 @@ TForm1::TForm1(QWidget *parent)
     watchHover(this, QStringLiteral("Form1"));
 
     DataSource1.DataSet = &ADOQuery2;
-    openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    m_openAfterShow = startUp == StartUp::AfterShow;
+    openUrl = [this](const QUrl &url) { openInBrowser(url); };
 
     buildBars();
 
@@ -116,7 +122,16 @@ TForm1::TForm1(QWidget *parent)
 
     StatusBar1 = new StatusPanels({260, 260, 0}, this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setText(2, links::homePageStatusText());
+    StatusBar1->setText(2, links::helpHint());
+
+    m_busyNotice = new BusyFileNotice(this);
+    m_busyNotice->changed = [this](bool waiting) {
+        if (waiting)
+            StatusBar1->setText(0, BusyFileNotice::statusText());
+        else
+            Timer1Timer();
+        StatusBar1->repaint();
+    };
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -255,6 +270,10 @@ void TForm1::showEvent(QShowEvent *event)
             move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
         }
     }
+    if (m_openAfterShow) {
+        m_openAfterShow = false;
+        QTimer::singleShot(0, this, [this] { openDatabase(); });
+    }
 }
 
 void TForm1::showRecipientPage()
@@ -269,6 +288,12 @@ void TForm1::showRecipientPage()
 void TForm1::FormCreate()
 {
     showRecipientPage();
+    if (!m_openAfterShow)
+        openDatabase();
+}
+
+void TForm1::openDatabase()
+{
     // An error here (for example no data.mdb) is shown and ends the start-up sequence; the
     // window opens all the same with empty fields and blank counters.
     messages::guard(this, [this] {
@@ -346,6 +371,43 @@ void TForm1::SpeedButton8Click()
     }
 }
 
+void TForm1::openInBrowser(const QUrl &url)
+{
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
+        showOpenFailure(url, QStringLiteral("找不到这个文件，软件可能没有装完整。"));
+        return;
+    }
+#ifdef Q_OS_LINUX
+    // xdg-open reports with its exit code whether a browser took the page; a failure shows
+    // within a moment, while a browser it hands over to may run for hours.
+    auto *opener = new QProcess(this);
+    auto *clock = new QElapsedTimer;
+    clock->start();
+    connect(opener, &QProcess::errorOccurred, this, [this, url, opener](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            showOpenFailure(url, QStringLiteral("系统中没有找到打开网页的程序（xdg-open）。"));
+            opener->deleteLater();
+        }
+    });
+    connect(opener, &QProcess::finished, this, [this, url, opener, clock](int exitCode, QProcess::ExitStatus status) {
+        if ((exitCode != 0 || status != QProcess::NormalExit) && clock->elapsed() < 10000)
+            showOpenFailure(url, QStringLiteral("系统中没有可用的浏览器。"));
+        delete clock;
+        opener->deleteLater();
+    });
+    opener->start(QStringLiteral("xdg-open"), {url.toString()});
+#else
+    if (!QDesktopServices::openUrl(url))
+        showOpenFailure(url, QString());
+#endif
+}
+
+void TForm1::showOpenFailure(const QUrl &url, const QString &why)
+{
+    messages::show(this, QStringLiteral("无法在浏览器中打开帮助页面。%1\n请在文件管理器中找到并双击打开这个文件：\n%2")
+                             .arg(why, url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()));
+}
+
 void TForm1::N2Click()
 {
     openUrl(links::helpPage());
@@ -363,7 +425,8 @@ void TForm1::N4Click()
 
 void TForm1::Timer1Timer()
 {
-    StatusBar1->setText(0, QStringLiteral(" 欢迎使用朴桥EMS快递单打印软件！"));
+    if (!BusyFileNotice::waiting())
+        StatusBar1->setText(0, QStringLiteral(" 欢迎使用朴桥EMS快递单打印软件！"));
     // In Qt's pattern MM is the month and mm the minute.
     StatusBar1->setText(1, QDateTime::currentDateTime().toString(QStringLiteral(" 今天是：yyyy年MM月dd日  hh:mm:ss")));
 }

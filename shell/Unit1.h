@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class BevelPanel;
+class BusyFileNotice;
 class FlatButton;
 class QDialog;
 class QGroupBox;
@@ -29,7 +30,10 @@ class TForm1 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    // The program starts with the database opened once the window is on the screen, so a slow or
+    // busy file never leaves the screen empty; tests open it at once.
+    enum class StartUp { Now, AfterShow };
+    explicit TForm1(QWidget *parent = nullptr, StartUp startUp = StartUp::Now);
     ~TForm1() override;
 
     // The secondary windows are created after the main window; the program entry hands them over.
@@ -89,6 +93,9 @@ public:
 
     // Opens a web address; replaceable so tests can see what would open.
     std::function<void(const QUrl &)> openUrl;
+    // Opens a local page in the system's browser; when that cannot be done, a box says so and
+    // names the file to open by hand.
+    void openInBrowser(const QUrl &url);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -100,6 +107,8 @@ private:
     void layoutAreas();
     void showRecipientPage();
     void watchHover(QWidget *widget, const QString &name);
+    void openDatabase();
+    void showOpenFailure(const QUrl &url, const QString &why);
 
     QVector<BevelPanel *> m_panels;   // by design number
     QVector<FlatButton *> m_buttons;  // by design number
@@ -107,4 +116,6 @@ private:
     SenderPage *m_senderPage = nullptr;
     RecipientPage *m_recipientPage = nullptr;
     bool m_centred = false;
+    bool m_openAfterShow = false;
+    BusyFileNotice *m_busyNotice = nullptr;
 };

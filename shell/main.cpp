@@ -16,12 +16,14 @@ int main(int argc, char **argv)
     // What an interrupted backup, restore or export left beside the database.
     files::removeLeftoverTemporaryFiles(db::databaseFolder());
 
-    TForm1 Form1;
+    // The window is on the screen before any file is touched: a busy or slow file then shows a
+    // painted window that says it waits, not an empty screen.
+    TForm1 Form1(nullptr, TForm1::StartUp::AfterShow);
+    Form1.show();
     QDialog *SjbfForm = new TSjbfForm(&Form1.ADOConnection1, &Form1);
     QDialog *StForm = new TStForm(&Form1.ADOQuery1, &Form1.ADOQuery2, &Form1);
     QDialog *plstForm = new TplstForm(&Form1);
     Form1.setSecondaryWindows(SjbfForm, StForm, plstForm);
 
-    Form1.show();
     return application.exec();
 }

@@ -1,6 +1,7 @@
 #include "tools/ctl.h"
 
 #include "data/Database.h"
+#include "data/FailureText.h"
 #include "recipients/RecipientExport.h"
 
 int ctl::runExport(const QStringList &args)
@@ -36,7 +37,7 @@ int ctl::runExport(const QStringList &args)
     }
     const QString error = exportDataset(recipients, file);
     if (!error.isEmpty()) {
-        fail(error);
+        fail(failures::writeText(QStringLiteral("写入导出文件"), file, error));
         return 1;
     }
     return 0;

@@ -12,7 +12,8 @@ case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core)
 # openjdk-17-jdk-headless and libapache-poi-java: Apache POI reads every export back (test only;
 # about 120 MB download with its JRE, measured from the package sizes)
-test_packages=(xvfb xauth poppler-utils python3-xlrd sqlcipher openjdk-17-jdk-headless libapache-poi-java)
+test_packages=(xvfb xauth poppler-utils python3-xlrd sqlcipher openbox xdotool xclip x11-utils imagemagick
+               openjdk-17-jdk-headless libapache-poi-java)
 packages=("${build_packages[@]}")
 [ "$mode" = test ] && packages+=("${test_packages[@]}")
 

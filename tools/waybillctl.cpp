@@ -3,6 +3,8 @@
 
 #include "tools/ctl.h"
 
+#include "data/FailureText.h"
+
 #include <QGuiApplication>
 #include <QTextStream>
 
@@ -33,7 +35,8 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
 
 void ctl::fail(const QString &text)
 {
-    QTextStream(stderr) << "waybillctl: " << text << '\n';
+    // The same words as the program's boxes: a system message is explained in Chinese.
+    QTextStream(stderr) << "waybillctl: " << failures::withoutKey(failures::explain(text)) << '\n';
 }
 
 int main(int argc, char **argv)

@@ -1,3 +1,4 @@
+#include "data/Database.h"
 #include "recipients/RecipientPage.h"
 #include "recipients/RecipientTableModel.h"
 #include "shell/Application.h"
@@ -68,6 +69,9 @@ private slots:
     void keyboardMovesLeaveThePositionCounterAClickSetsIt();
     void contextMenuItems();
     void exportButton();
+    void failedWriteLeavesListAndCountersWhole_data();
+    void failedWriteLeavesListAndCountersWhole();
+    void longCountsShowWhole();
 };
 
 void TestRecipientPage::addValidation_data()
@@ -441,6 +445,105 @@ void TestRecipientPage::exportButton()
     QVERIFY(log.messages.isEmpty());
     QCOMPARE(log.errors.size(), 1);
     QVERIFY(!QFile::exists(chosen + QStringLiteral(".xls")));
+}
+
+void TestRecipientPage::failedWriteLeavesListAndCountersWhole_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("countersAfterRetry");
+    QTest::newRow("add") << "add" << "3/3";
+    QTest::newRow("modify") << "modify" << "2/2";
+    QTest::newRow("delete") << "delete" << "1/1";
+}
+
+void TestRecipientPage::failedWriteLeavesListAndCountersWhole()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, countersAfterRetry);
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("乙", "13900002222")});
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    page->confirmDelete = [](QWidget *) { return true; };
+    form.ADOQuery2.setCurrentRow(1);
+    page->setPositionCounter();
+    QCOMPARE(counters(page), QStringLiteral("2/2"));
+
+    // Another program holds the file.
+    db::Connection other;
+    other.setPath(folder.databasePath());
+    other.open();
+    other.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+
+    QToolButton *button = nullptr;
+    if (operation == "add") {
+        const QStringList values{"", "丙", "地址", "", "", "13700003333", ""};
+        for (int i = 0; i < 7; ++i)
+            page->addEdits[size_t(i)]->setText(values.at(i));
+        button = page->RzBitBtn1;
+    } else if (operation == "modify") {
+        QTest::mouseClick(form.speedButton(10), Qt::LeftButton);
+        type(page->modifyEdits[1], QStringLiteral("乙改"));
+        button = page->RzBitBtn2;
+    } else {
+        button = form.speedButton(11);
+    }
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(log.errors.size(), 1);
+    QVERIFY2(log.errors.first().contains(QStringLiteral("正被其他程序使用")), qPrintable(log.errors.first()));
+    // Nothing half-done: list, counters and current row as the file holds them; the typed texts
+    // wait for a retry.
+    QCOMPARE(form.ADOQuery2.state(), db::Dataset::State::Browse);
+    QCOMPARE(page->model->rowCount(), 2);
+    QCOMPARE(counters(page), QStringLiteral("2/2"));
+    QCOMPARE(page->DBGridEh1->currentIndex().row(), 1);
+    QCOMPARE(gridColumn(page, 2), (QStringList{"甲", "乙"}));
+    if (operation == "add")
+        QCOMPARE(page->addEdits[1]->text(), QStringLiteral("丙"));
+    if (operation == "modify")
+        QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("乙改"));
+
+    other.exec(QStringLiteral("ROLLBACK"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(log.errors.size(), 1);
+    QCOMPARE(counters(page), countersAfterRetry);
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), page->model->rowCount());
+    if (operation == "modify")
+        QCOMPARE(folder.rows(QStringLiteral("inrxx")).at(1).at(1), QStringLiteral("乙改"));
+}
+
+void TestRecipientPage::longCountsShowWhole()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1")});
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    QWidget *line = page->Label31->parentWidget();
+    const QStringList order{"Label32", "Label33", "Label34", "Label35", "Label29", "Label31", "Label30"};
+    // A seven-digit number in either counter pushes the words after it aside instead of being cut
+    // (each setter lays out the whole line).
+    for (int which = 0; which < 2; ++which) {
+        if (which == 0) {
+            page->Label31->setText(QStringLiteral("1234567"));
+            page->setPositionCounter();
+        } else {
+            page->Label33->setText(QStringLiteral("1234567"));
+            page->setTotalCounter();
+        }
+        int right = 0;
+        for (const QString &name : order) {
+            auto *l = line->findChild<QLabel *>(name);
+            QVERIFY2(l->x() >= right, qPrintable(name));
+            QVERIFY2(l->width() >= l->sizeHint().width(), qPrintable(name));
+            right = l->x() + l->width();
+        }
+    }
+    // The 序号 column holds seven digits.
+    const QFontMetrics fm(page->DBGridEh1->font());
+    QVERIFY(page->DBGridEh1->columnWidth(0) >= fm.horizontalAdvance(QStringLiteral("1234567")) + 6);
+    // The grid's hint is there over the rows, not only over the empty area below them.
+    QCOMPARE(page->model->index(0, 3).data(Qt::ToolTipRole).toString(), QStringLiteral("双击可以修改收件人信息！"));
 }
 
 QTEST_MAIN(TestRecipientPage)

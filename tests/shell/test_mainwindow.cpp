@@ -29,6 +29,7 @@ private slots:
     void hoverFollowsThePointer();
     void helpMenuPositionAndPages();
     void clockText();
+    void helpThatCannotOpenNamesTheFile();
     void errorInAClickHandlerIsShownAndTheProgramGoesOn();
 };
 
@@ -180,9 +181,31 @@ void TestMainWindow::helpMenuPositionAndPages()
     QVERIFY(opened.at(0).path().endsWith(QLatin1String("/help.htm")));
     QCOMPARE(opened.at(1), opened.at(0));
     QVERIFY(opened.at(2).path().endsWith(QLatin1String("/index.htm")));
-    QCOMPARE(form.StatusBar1->text(2), QStringLiteral(" ") + opened.at(2).toString());
+    // The status bar tells how to open the help, never a path of the machine.
+    QVERIFY2(form.StatusBar1->text(2).contains(QStringLiteral("帮助主题")), qPrintable(form.StatusBar1->text(2)));
+    QVERIFY(!form.StatusBar1->text(2).contains(QLatin1Char('/')));
     for (QAction *a : {form.N2, form.N3, form.N4})
         QVERIFY(!a->text().contains(QLatin1Char('&')));
+}
+
+void TestMainWindow::helpThatCannotOpenNamesTheFile()
+{
+    DatabaseFolder folder;
+    MessageLog log;
+    TForm1 form;
+    // A missing page, and a page with no program on the PATH to open it.
+    const QString missing = folder.path() + QStringLiteral("/nohelp.htm");
+    form.openInBrowser(QUrl::fromLocalFile(missing));
+    QCOMPARE(log.messages.size(), 1);
+    QVERIFY2(log.messages.last().contains(missing), qPrintable(log.messages.last()));
+
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", folder.path().toLocal8Bit());
+    form.openInBrowser(QUrl::fromLocalFile(folder.databasePath()));
+    qputenv("PATH", path);
+    QTRY_COMPARE(log.messages.size(), 2);
+    QVERIFY2(log.messages.last().contains(folder.databasePath()), qPrintable(log.messages.last()));
+    QVERIFY(log.messages.last().contains(QStringLiteral("无法在浏览器中打开")));
 }
 
 void TestMainWindow::clockText()
