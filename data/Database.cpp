@@ -1,5 +1,7 @@
 #include "data/Database.h"
 
+#include "data/DataFolder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -172,7 +174,7 @@ int Connection::changes() const
 
 QString connectionPath()
 {
-    return QDir::currentPath() + QStringLiteral("/data.mdb");
+    return QDir(dataFolder()).filePath(QStringLiteral("data.mdb"));
 }
 
 QStringList senderColumns()

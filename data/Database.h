@@ -101,8 +101,8 @@ private:
     sqlite3 *m_db = nullptr;
 };
 
-// The file every connection of the program opens: data.mdb in the current directory at the
-// moment of connecting.
+// The file every connection of the program opens: data.mdb in dataFolder() (DataFolder.h) at
+// the moment of connecting.
 QString connectionPath();
 
 // Creates a new, empty, keyed database with the two tables. Refuses to touch an existing file.
