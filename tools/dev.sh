@@ -13,8 +13,8 @@ case "$mode" in run|test|package) ;; *) echo "usage: $0 run|test|package" >&2; e
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core)
 test_packages=(xvfb xauth poppler-utils python3-xlrd sqlcipher)
-# dpkg-shlibdeps, lintian, and the checkers of the installed files.
-package_packages=(dpkg-dev lintian desktop-file-utils appstream man-db openbox xdotool)
+# dpkg-shlibdeps (and file, which CPack runs before it), lintian, and the checkers of the installed files.
+package_packages=(dpkg-dev file lintian desktop-file-utils appstream man-db openbox xdotool)
 packages=("${build_packages[@]}")
 [ "$mode" = test ] && packages+=("${test_packages[@]}" "${package_packages[@]}")
 [ "$mode" = package ] && packages+=("${package_packages[@]}")
