@@ -10,9 +10,9 @@ struct StartOptions
 {
     bool help = false;
     bool version = false;
-    bool userData = false;  // --user-data: the user's own data folder, made on the first start
-    QString dataFolder;     // --data-dir DIR
-    QString error;          // a usage error, in Chinese; empty when the line is good
+    bool userData = false; // --user-data: the user's own data folder, made on the first start
+    QString dataFolder;    // --data-dir DIR
+    QString error;         // a usage error, in Chinese; empty when the line is good
 
     // args without the program name, after Qt took its own options out.
     static StartOptions parse(const QStringList &args);

@@ -749,9 +749,9 @@ int main(int argc, char *argv[])
                                      QStringLiteral("png"));
     const QCommandLineOption sheet(QStringLiteral("sheet"), QStringLiteral("Also write the icons enlarged."),
                                    QStringLiteral("png"));
-    const QCommandLineOption hicolor(QStringLiteral("hicolor"),
-                                     QStringLiteral("Only write the program icon as DIR/NxN/apps/waybill.png."),
-                                     QStringLiteral("dir"));
+    const QCommandLineOption hicolor(
+        QStringLiteral("hicolor"), QStringLiteral("Only write the program icon as DIR/NxN/apps/waybill.png."),
+        QStringLiteral("dir"));
     parser.addOption(overlay);
     parser.addOption(sheet);
     parser.addOption(hicolor);
@@ -760,13 +760,14 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     if (parser.isSet(hicolor)) {
         const auto &designs = iconDesigns();
-        const auto appIcon = std::find_if(designs.begin(), designs.end(),
-                                          [](const IconDesign &d) { return qstrcmp(d.file, "app.png") == 0; });
+        const auto appIcon = std::find_if(designs.begin(), designs.end(), [](const IconDesign &d) {
+            return qstrcmp(d.file, "app.png") == 0;
+        });
         const QDir dir(parser.value(hicolor));
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
             const QString sub = QStringLiteral("%1x%1/apps").arg(size);
-            if (!dir.mkpath(sub) ||
-                !save(drawIcon(*appIcon, size), dir.filePath(sub + QStringLiteral("/waybill.png")), "png", -1)) {
+            if (!dir.mkpath(sub) || !save(drawIcon(*appIcon, size),
+                                          dir.filePath(sub + QStringLiteral("/waybill.png")), "png", -1)) {
                 err << "drawpictures: cannot write " << dir.filePath(sub) << "/waybill.png\n";
                 return 1;
             }

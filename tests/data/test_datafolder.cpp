@@ -59,7 +59,8 @@ void TestDataFolder::createMakesAnEmptyDatabaseOnce()
         db::Connection c;
         c.setPath(path);
         c.open();
-        db::Statement st(c, QStringLiteral("select (select count(*) from outrxx) + (select count(*) from inrxx)"));
+        db::Statement st(
+            c, QStringLiteral("select (select count(*) from outrxx) + (select count(*) from inrxx)"));
         QVERIFY(st.step());
         QCOMPARE(st.int64(0), 0);
         c.exec(QStringLiteral("insert into inrxx (收件人姓名) values ('张三')"));

@@ -20,11 +20,14 @@ void TestStartOptions::parse_data()
     QTest::newRow("none: the current folder") << QStringList{} << false << QString() << QString();
     QTest::newRow("menu") << QStringList{"--user-data"} << true << QString() << QString();
     QTest::newRow("folder") << QStringList{"--data-dir", "/srv/shop"} << false << "/srv/shop" << QString();
-    QTest::newRow("folder with =") << QStringList{"--data-dir=/srv/shop"} << false << "/srv/shop" << QString();
-    QTest::newRow("folder with a blank") << QStringList{"--data-dir", "我的 数据"} << false << "我的 数据" << QString();
+    QTest::newRow("folder with =") << QStringList{"--data-dir=/srv/shop"} << false << "/srv/shop"
+                                   << QString();
+    QTest::newRow("folder with a blank")
+        << QStringList{"--data-dir", "我的 数据"} << false << "我的 数据" << QString();
     QTest::newRow("folder missing") << QStringList{"--data-dir"} << false << QString()
                                     << "--data-dir 后面缺少文件夹";
-    QTest::newRow("folder empty") << QStringList{"--data-dir="} << false << QString() << "--data-dir 后面缺少文件夹";
+    QTest::newRow("folder empty") << QStringList{"--data-dir="} << false << QString()
+                                  << "--data-dir 后面缺少文件夹";
     QTest::newRow("both") << QStringList{"--user-data", "--data-dir", "x"} << true << "x"
                           << "--user-data 与 --data-dir 只能用一个";
     QTest::newRow("unknown") << QStringList{"--userdata"} << false << QString() << "未知参数: --userdata";
@@ -46,7 +49,8 @@ void TestStartOptions::parse()
 void TestStartOptions::usageNamesEveryOption()
 {
     const QString usage = StartOptions::usage();
-    for (const char *option : {"--user-data", "--data-dir DIR", "--help", "--version", "~/.local/share/waybill"})
+    for (const char *option :
+         {"--user-data", "--data-dir DIR", "--help", "--version", "~/.local/share/waybill"})
         QVERIFY2(usage.contains(QLatin1String(option)), option);
     QVERIFY(StartOptions::parse({"--help"}).help);
     QVERIFY(StartOptions::parse({"--version"}).version);
