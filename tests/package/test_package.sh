@@ -58,7 +58,7 @@ appstreamcli validate --no-net /usr/share/metainfo/org.example.waybill.metainfo.
 contents=$(dpkg-deb -c "$deb")
 for page in waybill waybillctl; do
   [[ $contents == *"usr/share/man/man1/$page.1.gz"* ]] || fail "no manual page $page.1 in the package"
-  if ! grep -rqs 'path-exclude=/usr/share/man' /etc/dpkg/dpkg.cfg.d/; then
+  if ! grep -rqsE '^path-exclude[= ]+/usr/share/man' /etc/dpkg/dpkg.cfg.d/; then
     man -w "$page" >/dev/null || fail "man $page finds no page"
   fi
 done
