@@ -1,6 +1,7 @@
 #pragma once
 
-// Backup and restore copies of the address database file data.mdb in the program folder.
+// Backup and restore copies of the address database file data.mdb in the data folder (the folder
+// of the database file in use, never the folder of the installed program).
 // Both write a temporary file beside the target and rename it into place once it is complete,
 // so a failed copy never leaves a half-written file and never destroys the previous one.
 
@@ -34,11 +35,11 @@ private:
 class DatabaseFiles
 {
 public:
-    explicit DatabaseFiles(const QString &programFolder = QString()) : m_folder(programFolder) {}
+    explicit DatabaseFiles(const QString &dataFolder = QString()) : m_folder(dataFolder) {}
 
-    void setProgramFolder(const QString &folder) { m_folder = folder; }
-    QString programFolder() const { return m_folder; }
-    // <program folder>/data.mdb
+    void setDataFolder(const QString &folder) { m_folder = folder; }
+    QString dataFolder() const { return m_folder; }
+    // <data folder>/data.mdb
     QString databasePath() const;
 
     // The file a backup under the chosen name goes to: the name with ".bak" appended, always.
@@ -54,7 +55,7 @@ public:
     static void checkDatabase(const QString &path);
 
     // Replaces data.mdb by a copy of source. The copy is made to a temporary file in the
-    // program folder, flushed to disk and checked with checkDatabase(); only then does
+    // data folder, flushed to disk and checked with checkDatabase(); only then does
     // beforeReplace run (the caller closes its connection there) and the copy is renamed over
     // data.mdb. On any failure data.mdb is left as it was and the temporary file is removed.
     // Throws CopyError.

@@ -1,5 +1,6 @@
 #include "backup/sjbfUnit.h"
 
+#include "data/DataFolder.h"
 #include "data/Database.h"
 #include "data/FailureText.h"
 #include "printing/Fonts.h"
@@ -40,7 +41,7 @@ QFileDialog *makeDialog(const QString &name, QFileDialog::AcceptMode mode, QWidg
 
 TSjbfForm::TSjbfForm(db::Connection *mainConnection, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_connection(mainConnection), m_files(QCoreApplication::applicationDirPath())
+      m_connection(mainConnection), m_files(db::dataFolder())
 {
     setObjectName(QStringLiteral("SjbfForm"));
     setWindowTitle(QStringLiteral("数据库备份与恢复"));

@@ -1,7 +1,7 @@
 #pragma once
 
 // The backup and restore window: a red reminder line and two picture buttons that copy the
-// program folder's data.mdb to a backup file and back. A successful restore ends the program.
+// data folder's data.mdb to a backup file and back. A successful restore ends the program.
 
 #include "backup/DatabaseFiles.h"
 
@@ -23,7 +23,7 @@ class TSjbfForm : public QDialog
     Q_OBJECT
 public:
     // mainConnection is the connection a restore closes before it replaces the file; it may be
-    // null. The program folder is the executable's folder.
+    // null. The data folder is db::dataFolder() at creation.
     explicit TSjbfForm(db::Connection *mainConnection, QWidget *parent = nullptr);
 
     BevelPanel *Panel2 = nullptr;
@@ -37,8 +37,8 @@ public:
     void RzBitBtn1Click(); // backup
     void RzBitBtn2Click(); // restore
 
-    void setProgramFolder(const QString &folder) { m_files.setProgramFolder(folder); }
-    QString programFolder() const { return m_files.programFolder(); }
+    void setDataFolder(const QString &folder) { m_files.setDataFolder(folder); }
+    QString dataFolder() const { return m_files.dataFolder(); }
     backup::DatabaseFiles &files() { return m_files; }
 
     // Ends the program after a successful restore; replaceable so tests can see it.

@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/DataFolder.h"
 #include "data/FailureText.h"
 
 #include <QDir>
@@ -233,12 +234,7 @@ int Connection::changes() const
 
 QString connectionPath()
 {
-    return QDir::currentPath() + QStringLiteral("/data.mdb");
-}
-
-QString databaseFolder()
-{
-    return QFileInfo(connectionPath()).absolutePath();
+    return QDir(dataFolder()).filePath(QStringLiteral("data.mdb"));
 }
 
 void requireColumns(Connection &connection)

@@ -125,12 +125,9 @@ private:
     int m_busyTimeoutMs = kBusyTimeoutMs;
 };
 
-// The file every connection of the program opens: data.mdb in the current directory at the
-// moment of connecting.
+// The file every connection of the program opens: data.mdb in dataFolder() (DataFolder.h) at
+// the moment of connecting.
 QString connectionPath();
-
-// The folder of the database file in use: where its temporary files go and are cleaned up.
-QString databaseFolder();
 
 // Throws DbError naming the first column of outrxx or inrxx the open database lacks.
 void requireColumns(Connection &connection);

@@ -1,17 +1,17 @@
 #include "shell/Links.h"
 
-#include <QCoreApplication>
+#include "shell/HelpFolder.h"
 
 namespace links {
 
 QUrl homePage()
 {
-    return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/index.htm"));
+    return QUrl::fromLocalFile(helpFolder() + QStringLiteral("/index.htm"));
 }
 
 QUrl helpPage()
 {
-    return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/help.htm"));
+    return QUrl::fromLocalFile(helpFolder() + QStringLiteral("/help.htm"));
 }
 
 QString helpHint()

@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
 # Set-up on a fresh Debian 12 machine: installs the Debian packages it needs, builds, and then
-#   run   starts waybill from the build's bin folder (creating an empty data.mdb there first if
-#         there is none), or
-#   test  runs the whole test suite.
+#   run      starts waybill from the build's bin folder (creating an empty data.mdb there first if
+#            there is none),
+#   test     runs the whole test suite, or
+#   package  makes the .deb (waybill_<version>_<arch>.deb in the build folder) and checks it
+#            with lintian.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${WAYBILL_BUILD_DIR:-$here/build}"
 mode="${1:-}"
-case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
+case "$mode" in run|test|package) ;; *) echo "usage: $0 run|test|package" >&2; exit 2 ;; esac
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core)
 # openjdk-17-jdk-headless and libapache-poi-java: Apache POI reads every export back (test only;
 # about 120 MB download with its JRE, measured from the package sizes)
 test_packages=(xvfb xauth poppler-utils python3-xlrd sqlcipher openbox xdotool xclip x11-utils imagemagick
                openjdk-17-jdk-headless libapache-poi-java)
+# dpkg-shlibdeps (and file, which CPack runs before it), lintian, and the checkers of the installed files.
+package_packages=(dpkg-dev file lintian desktop-file-utils appstream man-db openbox xdotool)
 packages=("${build_packages[@]}")
-[ "$mode" = test ] && packages+=("${test_packages[@]}")
+[ "$mode" = test ] && packages+=("${test_packages[@]}" "${package_packages[@]}")
+[ "$mode" = package ] && packages+=("${package_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -36,6 +41,13 @@ if [ "$mode" = run ]; then
   cd "$build/bin"
   [ -e data.mdb ] || ./waybillctl init .
   exec ./waybill
+fi
+
+if [ "$mode" = package ]; then
+  cmake --build "$build" --target package
+  # lintian exits non-zero on errors; its warnings are printed and let through.
+  lintian --fail-on error "$build"/waybill_*.deb
+  exit 0
 fi
 
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"

@@ -2,6 +2,8 @@
 // (blankform.jpg) and the button pictures (icons/*.png).
 //
 //   QT_QPA_PLATFORM=offscreen drawpictures <resources dir> [--overlay <png>] [--sheet <png>]
+//   QT_QPA_PLATFORM=offscreen drawpictures --hicolor <dir>   (the program icon for the icon theme,
+//                                                             drawn by the build)
 //
 // --overlay writes the form with the field rectangles of both layouts drawn over it, --sheet the
 // icons enlarged side by side; both are for looking at, not for the program.
@@ -20,6 +22,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -668,9 +671,13 @@ const std::vector<IconDesign> &iconDesigns()
     return designs;
 }
 
-QImage drawIcon(const IconDesign &design)
+// size: the long side in pixels, 0 for the design's own size. Outlines are one pixel wide up to
+// 64 pixels and grow with the picture above that, so a large icon looks like the 64-pixel one.
+QImage drawIcon(const IconDesign &design, int size = 0)
 {
-    QImage img(design.width, design.height, QImage::Format_ARGB32_Premultiplied);
+    const int width = size ? size * design.width / std::max(design.width, design.height) : design.width;
+    const int height = size ? size * design.height / std::max(design.width, design.height) : design.height;
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
     img.fill(Qt::transparent);
@@ -679,9 +686,9 @@ QImage drawIcon(const IconDesign &design)
     p.setRenderHint(QPainter::TextAntialiasing);
     // Square icons use a 32-unit design space; the arrows are drawn in their own pixel size
     // scaled the same way (their long side is 32 units).
-    const double scale = std::max(design.width, design.height) / 32.0;
+    const double scale = std::max(width, height) / 32.0;
     p.scale(scale, scale);
-    design.draw(Pad{p, 1.0 / scale});
+    design.draw(Pad{p, 1.0 / std::min(scale, 2.0)});
     p.end();
     return img;
 }
@@ -742,13 +749,34 @@ int main(int argc, char *argv[])
                                      QStringLiteral("png"));
     const QCommandLineOption sheet(QStringLiteral("sheet"), QStringLiteral("Also write the icons enlarged."),
                                    QStringLiteral("png"));
+    const QCommandLineOption hicolor(
+        QStringLiteral("hicolor"), QStringLiteral("Only write the program icon as DIR/NxN/apps/waybill.png."),
+        QStringLiteral("dir"));
     parser.addOption(overlay);
     parser.addOption(sheet);
+    parser.addOption(hicolor);
     parser.process(app);
+
+    QTextStream err(stderr);
+    if (parser.isSet(hicolor)) {
+        const auto &designs = iconDesigns();
+        const auto appIcon = std::find_if(designs.begin(), designs.end(), [](const IconDesign &d) {
+            return qstrcmp(d.file, "app.png") == 0;
+        });
+        const QDir dir(parser.value(hicolor));
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString sub = QStringLiteral("%1x%1/apps").arg(size);
+            if (!dir.mkpath(sub) || !save(drawIcon(*appIcon, size),
+                                          dir.filePath(sub + QStringLiteral("/waybill.png")), "png", -1)) {
+                err << "drawpictures: cannot write " << dir.filePath(sub) << "/waybill.png\n";
+                return 1;
+            }
+        }
+        return 0;
+    }
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
 
-    QTextStream err(stderr);
     const QDir dir(parser.positionalArguments().first());
     if (!dir.mkpath(QStringLiteral("icons"))) {
         err << "drawpictures: cannot create " << dir.filePath(QStringLiteral("icons")) << "\n";

@@ -1,4 +1,5 @@
 #include "backup/sjbfUnit.h"
+#include "data/DataFolder.h"
 #include "data/Database.h"
 #include "fixtures.h"
 #include "shell/Application.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,7 +52,7 @@ protected:
     QString chooseRestoreName() override { return answer; }
 };
 
-// A program folder with its data.mdb, the main connection open on it and the window.
+// A data folder with its data.mdb, the main connection open on it and the window.
 struct Setup
 {
     QTemporaryDir program;
@@ -65,7 +67,7 @@ struct Setup
         connection.setPath(database());
         connection.open();
         form = std::make_unique<Form>(&connection);
-        form->setProgramFolder(program.path());
+        form->setDataFolder(program.path());
         form->quitProgram = [this] { ++form->quits; };
     }
     QString database() const { return program.filePath(QStringLiteral("data.mdb")); }
@@ -86,6 +88,8 @@ private slots:
     void restoreRefusesABadFile_data();
     void restoreRefusesABadFile();
     void startedFromAnotherFolder();
+    void worksOnTheDatabaseInUse_data();
+    void worksOnTheDatabaseInUse();
 };
 
 void TestSjbfForm::design()
@@ -95,7 +99,7 @@ void TestSjbfForm::design()
     QCOMPARE(form.size(), QSize(376, 106));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QVERIFY(!(form.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
-    QCOMPARE(form.programFolder(), QCoreApplication::applicationDirPath());
+    QCOMPARE(form.dataFolder(), db::dataFolder());
     QCOMPARE(form.Panel2->geometry(), QRect(0, 0, 376, 106));
     QCOMPARE(form.Panel2->color(), QColor(224, 223, 224));
     QCOMPARE(form.Label1->geometry(), QRect(16, 18, 350, 13));
@@ -130,7 +134,7 @@ void TestSjbfForm::backupMessages_data()
     QTest::addColumn<bool>("databaseThere");
     QTest::addColumn<QString>("message");
     QTest::newRow("data.mdb there") << true << kBackupDone;
-    QTest::newRow("no data.mdb in the program folder") << false << kBackupFailed;
+    QTest::newRow("no data.mdb in the data folder") << false << kBackupFailed;
 }
 
 void TestSjbfForm::backupMessages()
@@ -231,6 +235,54 @@ void TestSjbfForm::startedFromAnotherFolder()
     QCOMPARE(headlines(s.log.messages), (QStringList{kBackupDone, kRestoreDone}));
     QCOMPARE(fixtures::bytes(s.database()), fixtures::bytes(s.elsewhere.filePath("other.bak")));
     QCOMPARE(fixtures::bytes(current.databasePath()), currentBefore);
+}
+
+// Without a folder set by the test, backup and restore use the data.mdb the program opened:
+// the current folder's, or the one in the data folder named at start (--user-data,
+// --data-dir), never a data.mdb beside the executable.
+void TestSjbfForm::worksOnTheDatabaseInUse_data()
+{
+    QTest::addColumn<bool>("named");
+    QTest::newRow("started from a folder") << false;
+    QTest::newRow("data folder named at start") << true;
+}
+
+void TestSjbfForm::worksOnTheDatabaseInUse()
+{
+    QFETCH(bool, named);
+    testsupport::DatabaseFolder current;
+    QTemporaryDir user, elsewhere;
+    const auto backToCurrent = qScopeGuard([] { db::setDataFolder(QString()); });
+    if (named) {
+        fixtures::makeDatabase(user.filePath("data.mdb"), "用户");
+        db::setDataFolder(user.path());
+    }
+    const QString inUse = named ? user.filePath("data.mdb") : current.databasePath();
+    const QString other = named ? current.databasePath() : user.filePath("data.mdb");
+    if (!named)
+        fixtures::makeDatabase(other, "其他");
+    const QByteArray otherBefore = fixtures::bytes(other);
+    QCOMPARE(db::connectionPath(), inUse);
+
+    db::Connection connection;
+    connection.setPath(db::connectionPath());
+    connection.open();
+    MessageLog log;
+    Form form(&connection);
+    form.quitProgram = [&form] { ++form.quits; };
+    QCOMPARE(QDir(form.dataFolder()).filePath("data.mdb"), inUse);
+
+    form.answer = elsewhere.filePath("abc");
+    form.RzBitBtn1Click();
+    QCOMPARE(fixtures::bytes(elsewhere.filePath("abc.bak")), fixtures::bytes(inUse));
+
+    fixtures::makeDatabase(elsewhere.filePath("new.bak"), "新");
+    form.answer = elsewhere.filePath("new.bak");
+    form.RzBitBtn2Click();
+
+    QCOMPARE(log.messages, (QStringList{kBackupDone, kRestoreDone}));
+    QCOMPARE(fixtures::bytes(inUse), fixtures::bytes(elsewhere.filePath("new.bak")));
+    QCOMPARE(fixtures::bytes(other), otherBefore);
 }
 
 QTEST_MAIN(TestSjbfForm)
