@@ -1,5 +1,6 @@
 #include "printing/QuickRep.h"
 
+#include "printing/PrinterJob.h"
 #include "printing/QRPrev.h"
 #include "shell/Messages.h"
 
@@ -31,8 +32,7 @@ QPrinter &QuickRep::printer()
 {
     if (!m_printer) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setFullPage(true);
-        m_printer->setPageLayout(pageLayout());
+        preparePrinter(*m_printer);
         m_printer->setCopyCount(1);
         m_printer->setDocName(QStringLiteral("EMS快递单"));
     }
@@ -84,6 +84,26 @@ bool QuickRep::print(QWidget *parent)
             last = std::min(last, p.toPage() - 1);
     }
     const int copies = p.supportsMultipleCopies() ? 1 : std::max(1, p.copyCount());
+    // A printer's calibration moves its pages; a PDF file stays as the layout is.
+    const PrintOffset offset =
+        p.outputFormat() == QPrinter::NativeFormat ? calibration::stored(p.printerName()) : PrintOffset{};
+    return printPages(parent, p, pages, first, last, copies, offset, shortenedText(pages));
+}
+
+bool QuickRep::printPages(QWidget *parent, QPrinter &p, const PageList &pages, int first, int last, int copies,
+                          const PrintOffset &offset, const QString &warning)
+{
+    const PaperCheck paper = preparePrinter(p);
+    if (!paper.fits &&
+        !messages::confirm(parent,
+                           QStringLiteral("%1。\n在这种纸上打印，快递单的内容不会落在表格的格子里。\n\n要照样打印吗？")
+                               .arg(paperMismatchText(p.printerName(), paper)),
+                           QStringLiteral("照样打印"), QStringLiteral("停止")))
+        return false;
+    if (!warning.isEmpty() &&
+        !messages::confirm(parent, QStringLiteral("%1。\n\n要照样打印吗？").arg(warning), QStringLiteral("照样打印"),
+                           QStringLiteral("停止")))
+        return false;
 
     QProgressDialog progress(QStringLiteral("正在打印..."), QStringLiteral("取消"), 0,
                              std::max(1, (last - first + 1) * copies), parent);
@@ -91,15 +111,18 @@ bool QuickRep::print(QWidget *parent)
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     bool cancelled = false;
-    const bool done = render(pages, p, first, last, copies, [&](int count, int) {
-        progress.setValue(count);
-        if (progress.wasCanceled()) {
-            cancelled = true;
-            p.abort();
-            return false;
-        }
-        return true;
-    });
+    const bool done = render(
+        pages, p, first, last, copies,
+        [&](int count, int) {
+            progress.setValue(count);
+            if (progress.wasCanceled()) {
+                cancelled = true;
+                p.abort();
+                return false;
+            }
+            return true;
+        },
+        offset);
     progress.reset();
     if (!done && !cancelled)
         messages::showError(parent, QStringLiteral("无法打印到打印机 %1").arg(p.printerName()));

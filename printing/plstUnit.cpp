@@ -3,6 +3,8 @@
 #include "printing/LayoutView.h"
 #include "printing/QRPrev.h"
 #include "printing/QuickRep.h"
+
+#include <QPrinter>
 #include "shell/Messages.h"
 
 #include <QEvent>
@@ -52,6 +54,11 @@ void TplstForm::FormActivate()
 void TplstForm::SpeedButton1Click()
 {
     m_report->preview();
+}
+
+QString TplstForm::printerName() const
+{
+    return m_report->printer().printerName();
 }
 
 void TplstForm::applyFieldFont(const QFont &font)
