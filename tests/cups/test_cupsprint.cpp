@@ -10,11 +10,15 @@
 
 #include "printing/CalibrationPage.h"
 #include "printing/Fonts.h"
+#include "printing/PrinterCalibrationDialog.h"
 #include "printing/QRPrev.h"
 #include "printing/QuickRep.h"
 #include "shell/Messages.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPdfWriter>
+#include <QPushButton>
 #include <QPrinter>
 #include <QSettings>
 #include <QtTest>
@@ -315,6 +319,30 @@ private slots:
         const QString reference = m_tmp.filePath(QStringLiteral("testpage.pdf"));
         writePdf(calibrationPage(QStringLiteral("margins"), {Length::fromMm(1.0), Length::fromMm(0.5)}), reference);
         compareShift(shift(output(QStringLiteral("margins")), reference, 1), 1.0, 0.5);
+    }
+
+    // The print windows' calibration dialog: its offsets are stored for the chosen printer and
+    // move its calibration page on the paper.
+    void calibrationDialogPrintsAndStores()
+    {
+        PrinterCalibrationDialog dialog(QStringLiteral("margins"), nullptr);
+        QCOMPARE(dialog.printerBox->currentText(), QStringLiteral("margins"));
+        QVERIFY(dialog.printerBox->findText(QStringLiteral("epson24")) >= 0);
+        dialog.dxBox->setValue(2.0);
+        dialog.dyBox->setValue(-1.5);
+        const int before = pageLogLines();
+        QTest::mouseClick(dialog.testPageButton, Qt::LeftButton);
+        const QStringList jobs = finishedJobs(before);
+        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(media(jobs.first()), QStringLiteral("Custom.230x126mm"));
+        const QString reference = m_tmp.filePath(QStringLiteral("dialogpage.pdf"));
+        writePdf(calibrationPage(QStringLiteral("margins"), {Length::fromMm(2.0), Length::fromMm(-1.5)}), reference);
+        compareShift(shift(output(QStringLiteral("margins")), reference, 1), 2.0, -1.5);
+        QVERIFY(calibration::stored(QStringLiteral("margins")).isNull()); // printing does not store
+        QTest::mouseClick(dialog.saveButton, Qt::LeftButton);
+        QCOMPARE(calibration::format(calibration::stored(QStringLiteral("margins"))), QStringLiteral("dx=2.0 dy=-1.5 mm"));
+        dialog.printerBox->setCurrentText(QStringLiteral("epson24"));
+        QCOMPARE(dialog.dxBox->value(), 0.0); // that printer's own offset
     }
 
     // The generic PostScript driver has no 230 x 126 mm paper: nothing goes out unasked.
