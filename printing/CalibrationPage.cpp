@@ -49,7 +49,10 @@ PageList calibrationPage(const QString &printer, const PrintOffset &offset)
         outline(page, QRectF(b.rect.left, b.rect.top, b.rect.width, b.rect.height));
     for (const QPointF &p : calibrationMarks()) {
         crosshair(page, p, 6.0);
-        page.addItem(QRectF(p.x() + 1.0, p.y() + 1.0, 0, 0), numbers,
+        // The label beside the mark, on the side away from the paper's nearer edge.
+        const double labelX = p.x() < kPaperWidth.mm() / 2 ? p.x() + 1.0 : p.x() - 13.0;
+        const double labelY = p.y() < kPaperHeight.mm() / 2 ? p.y() + 1.0 : p.y() - 3.5;
+        page.addItem(QRectF(labelX, labelY, 0, 0), numbers,
                      {QStringLiteral("%1,%2").arg(p.x(), 0, 'f', 1).arg(p.y(), 0, 'f', 1)});
     }
 

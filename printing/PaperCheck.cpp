@@ -20,7 +20,8 @@ PaperCheck checkPaper(const QPageLayout &layout)
                  std::abs(mm.height() - kPaperHeight.mm()) <= kPaperToleranceMm;
     const QString size = QStringLiteral("%1 × %2 mm").arg(mm.width(), 0, 'f', 1).arg(mm.height(), 0, 'f', 1);
     const QPageSize &pageSize = layout.pageSize();
-    check.paper = pageSize.id() == QPageSize::Custom ? size : QStringLiteral("%1（%2）").arg(pageSize.name(), size);
+    check.paper =
+        pageSize.id() == QPageSize::Custom ? size : QStringLiteral("%1（%2）").arg(pageSize.name(), size);
     return check;
 }
 
@@ -55,8 +56,10 @@ bool driverOffersPaper(const QList<QPageSize> &sizes, bool customSizes, const QP
     // A driver that names no range takes any size.
     if (!maximum.isValid() || high.isEmpty())
         return true;
-    return paper.width() >= low.width() - kPaperToleranceMm && paper.height() >= low.height() - kPaperToleranceMm &&
-           paper.width() <= high.width() + kPaperToleranceMm && paper.height() <= high.height() + kPaperToleranceMm;
+    return paper.width() >= low.width() - kPaperToleranceMm &&
+           paper.height() >= low.height() - kPaperToleranceMm &&
+           paper.width() <= high.width() + kPaperToleranceMm &&
+           paper.height() <= high.height() + kPaperToleranceMm;
 }
 
 QString paperMismatchText(const QString &printer, const PaperCheck &check)

@@ -10,8 +10,8 @@ namespace printing {
 // What paper a printer driver will really print on, and whether it is the waybill form.
 struct PaperCheck
 {
-    bool fits = false;  // 230 x 126 mm within half a millimetre each way
-    QString paper;      // e.g. "A4（210.0 × 297.0 mm）" or "230.0 × 126.0 mm"
+    bool fits = false; // 230 x 126 mm within half a millimetre each way
+    QString paper;     // e.g. "A4（210.0 × 297.0 mm）" or "230.0 × 126.0 mm"
 };
 
 inline constexpr double kPaperToleranceMm = 0.5;

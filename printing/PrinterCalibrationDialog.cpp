@@ -56,10 +56,11 @@ PrinterCalibrationDialog::PrinterCalibrationDialog(const QString &printer, QWidg
     dxBox = offsetBox(QStringLiteral("dxBox"), this);
     dyBox = offsetBox(QStringLiteral("dyBox"), this);
 
-    auto *hint = new QLabel(QStringLiteral("在空白快递单上打印校准页，量出打印的线比表格上的线向右、向下偏了多少毫米，"
-                                           "从偏移量中减去这个数（向左、向上偏则加上），再打印一次核对，最后保存。"
-                                           "偏移量只用于这台打印机，不影响 PDF 和预览。"),
-                            this);
+    auto *hint =
+        new QLabel(QStringLiteral("在空白快递单上打印校准页，量出打印的线比表格上的线向右、向下偏了多少毫米，"
+                                  "从偏移量中减去这个数（向左、向上偏则加上），再打印一次核对，最后保存。"
+                                  "偏移量只用于这台打印机，不影响 PDF 和预览。"),
+                   this);
     hint->setWordWrap(true);
     status = new QLabel(this);
     status->setObjectName(QStringLiteral("status"));
@@ -93,8 +94,10 @@ PrinterCalibrationDialog::PrinterCalibrationDialog(const QString &printer, QWidg
     loadOffset();
 
     connect(printerBox, &QComboBox::currentTextChanged, this, [this] { loadOffset(); });
-    connect(testPageButton, &QPushButton::clicked, this, [this] { messages::guard(this, [this] { printTestPage(); }); });
-    connect(saveButton, &QPushButton::clicked, this, [this] { messages::guard(this, [this] { saveOffset(); }); });
+    connect(testPageButton, &QPushButton::clicked, this,
+            [this] { messages::guard(this, [this] { printTestPage(); }); });
+    connect(saveButton, &QPushButton::clicked, this,
+            [this] { messages::guard(this, [this] { saveOffset(); }); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 

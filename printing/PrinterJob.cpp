@@ -12,8 +12,9 @@ PaperCheck preparePrinter(QPrinter &printer)
     PaperCheck check = WaybillReport::applyPageLayout(printer);
     if (printer.outputFormat() == QPrinter::NativeFormat) {
         const QPrinterInfo info(printer);
-        if (!info.isNull() && !driverOffersPaper(info.supportedPageSizes(), info.supportsCustomPageSizes(),
-                                                 info.minimumPhysicalPageSize(), info.maximumPhysicalPageSize())) {
+        if (!info.isNull() &&
+            !driverOffersPaper(info.supportedPageSizes(), info.supportsCustomPageSizes(),
+                               info.minimumPhysicalPageSize(), info.maximumPhysicalPageSize())) {
             // Qt may keep the waybill size for such a driver, which then prints on whatever paper
             // it falls back to. Ask for the driver's own paper instead, so that the paper named
             // to the user is the paper that prints.

@@ -90,19 +90,20 @@ bool QuickRep::print(QWidget *parent)
     return printPages(parent, p, pages, first, last, copies, offset, shortenedText(pages));
 }
 
-bool QuickRep::printPages(QWidget *parent, QPrinter &p, const PageList &pages, int first, int last, int copies,
-                          const PrintOffset &offset, const QString &warning)
+bool QuickRep::printPages(QWidget *parent, QPrinter &p, const PageList &pages, int first, int last,
+                          int copies, const PrintOffset &offset, const QString &warning)
 {
     const PaperCheck paper = preparePrinter(p);
     if (!paper.fits &&
-        !messages::confirm(parent,
-                           QStringLiteral("%1。\n在这种纸上打印，快递单的内容不会落在表格的格子里。\n\n要照样打印吗？")
-                               .arg(paperMismatchText(p.printerName(), paper)),
-                           QStringLiteral("照样打印"), QStringLiteral("停止")))
+        !messages::confirm(
+            parent,
+            QStringLiteral("%1。\n在这种纸上打印，快递单的内容不会落在表格的格子里。\n\n要照样打印吗？")
+                .arg(paperMismatchText(p.printerName(), paper)),
+            QStringLiteral("照样打印"), QStringLiteral("停止")))
         return false;
     if (!warning.isEmpty() &&
-        !messages::confirm(parent, QStringLiteral("%1。\n\n要照样打印吗？").arg(warning), QStringLiteral("照样打印"),
-                           QStringLiteral("停止")))
+        !messages::confirm(parent, QStringLiteral("%1。\n\n要照样打印吗？").arg(warning),
+                           QStringLiteral("照样打印"), QStringLiteral("停止")))
         return false;
 
     QProgressDialog progress(QStringLiteral("正在打印..."), QStringLiteral("取消"), 0,

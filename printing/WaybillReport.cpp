@@ -49,8 +49,8 @@ WaybillReport::~WaybillReport() = default;
 
 QPageLayout WaybillReport::pageLayout()
 {
-    QPageLayout layout(QPageSize(QSizeF(kPaperWidth.mm(), kPaperHeight.mm()), QPageSize::Millimeter, QString(),
-                                 QPageSize::ExactMatch),
+    QPageLayout layout(QPageSize(QSizeF(kPaperWidth.mm(), kPaperHeight.mm()), QPageSize::Millimeter,
+                                 QString(), QPageSize::ExactMatch),
                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
     // A printer takes the mode with the layout: without it a driver's minimum margins would come
     // back as page margins and move every field by them.
@@ -237,7 +237,8 @@ QStringList WaybillReport::shortenedLines(const PageList &pages) const
     QStringList lines;
     int page = -1;
     for (const ShortenedAddress &s : pages.shortened) {
-        const QString part = QStringLiteral("%1过长，只打印了前 %2 行").arg(m_layout.field(s.field).columnName()).arg(s.lines);
+        const QString part =
+            QStringLiteral("%1过长，只打印了前 %2 行").arg(m_layout.field(s.field).columnName()).arg(s.lines);
         if (s.page == page) {
             lines.last() += QStringLiteral("；") + part;
         } else {

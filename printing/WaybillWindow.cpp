@@ -41,8 +41,8 @@ WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
     calibrationPanel = new BevelPanel(BevelPanel::Bevel::None, Panel1);
     calibrationPanel->setObjectName(QStringLiteral("calibrationPanel"));
     calibrationPanel->setGeometry(100, 2, 80, 25);
-    calibrateButton = new FlatButton(QStringLiteral("校 准"), QStringLiteral(":/icons/preview_setup.png"), 16, 5,
-                                     calibrationPanel);
+    calibrateButton = new FlatButton(QStringLiteral("校 准"), QStringLiteral(":/icons/preview_setup.png"), 16,
+                                     5, calibrationPanel);
     calibrateButton->setObjectName(QStringLiteral("calibrateButton"));
     calibrateButton->setToolTip(QStringLiteral("按打印机校准快递单的位置"));
     calibrateButton->setFont(fonts::songPoints(10));
@@ -61,7 +61,8 @@ WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
     };
 
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { messages::guard(this, [this] { SpeedButton1Click(); }); });
-    connect(calibrateButton, &QToolButton::clicked, this, [this] { messages::guard(this, [this] { calibrateClick(); }); });
+    connect(calibrateButton, &QToolButton::clicked, this,
+            [this] { messages::guard(this, [this] { calibrateClick(); }); });
     connect(QuickRep1, &LayoutView::imageClicked, this, [this] { messages::guard(this, [this] { Image1Click(); }); });
     connect(QuickRep1, &LayoutView::imageHovered, this, [this] { Image1MouseMove(); });
     SpeedButton1->installEventFilter(this);

@@ -3,11 +3,10 @@
 #include "printing/LayoutView.h"
 #include "printing/QRPrev.h"
 #include "printing/QuickRep.h"
-
-#include <QPrinter>
 #include "shell/Messages.h"
 
 #include <QEvent>
+#include <QPrinter>
 
 TplstForm::TplstForm(QWidget *parent)
     : WaybillWindow(QStringLiteral("批量打印EMS快递单"), parent),

@@ -90,7 +90,8 @@ int ctl::runPrint(const QStringList &args)
         printer->setDocName(testPage ? QStringLiteral("EMS快递单校准页") : QStringLiteral("EMS快递单"));
         const printing::PaperCheck paper = printing::preparePrinter(*printer);
         if (!paper.fits && !anyPaper) {
-            fail(QStringLiteral("%1；要照样打印请加 --any-paper").arg(printing::paperMismatchText(printerName, paper)));
+            fail(QStringLiteral("%1；要照样打印请加 --any-paper")
+                     .arg(printing::paperMismatchText(printerName, paper)));
             return 1;
         }
         if (!offset)
@@ -102,7 +103,8 @@ int ctl::runPrint(const QStringList &args)
     db::Connection connection;
     db::Dataset senders, recipients;
     if (testPage) {
-        pages = printing::calibrationPage(printerName.isEmpty() ? QFileInfo(pdf).fileName() : printerName, shift);
+        pages =
+            printing::calibrationPage(printerName.isEmpty() ? QFileInfo(pdf).fileName() : printerName, shift);
     } else {
         const QString path = dbPath.isEmpty() ? db::connectionPath() : dbPath;
         if (!QFileInfo(path).isFile()) {

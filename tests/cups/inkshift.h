@@ -52,8 +52,8 @@ inline long overlap(const Ink &ref, const Ink &printed, int dx, int dy)
 
 struct Shift
 {
-    QPointF mm;     // how far the printed ink lies right of and below the reference
-    double match;   // share of the reference's ink that lands on ink at that shift (0..1)
+    QPointF mm;   // how far the printed ink lies right of and below the reference
+    double match; // share of the reference's ink that lands on ink at that shift (0..1)
 };
 
 // Both pictures at the same resolution (dpi), top-left corners at the paper's corner. Searches

@@ -96,19 +96,22 @@ private slots:
         QVERIFY(!plain.empty());
         for (size_t i = 0; i < plain.size(); ++i) {
             QCOMPARE(moved[i].text, plain[i].text);
-            QVERIFY2(qAbs(moved[i].left - plain[i].left - 2.0) < 0.02 && qAbs(moved[i].top - plain[i].top + 1.5) < 0.02,
+            QVERIFY2(qAbs(moved[i].left - plain[i].left - 2.0) < 0.02 &&
+                         qAbs(moved[i].top - plain[i].top + 1.5) < 0.02,
                      qPrintable(plain[i].text));
         }
     }
 
     void testPageIntoAPdf()
     {
-        const Result r = ctl({QStringLiteral("--pdf"), QStringLiteral("test.pdf"), QStringLiteral("--test-page"),
-                              QStringLiteral("--offset"), QStringLiteral("1,1")});
+        const Result r =
+            ctl({QStringLiteral("--pdf"), QStringLiteral("test.pdf"), QStringLiteral("--test-page"),
+                 QStringLiteral("--offset"), QStringLiteral("1,1")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(printfixture::pdfPageCount(QStringLiteral("test.pdf")), 1);
         QCOMPARE(printfixture::pdfPageSize(QStringLiteral("test.pdf")), QStringLiteral("652 x 357"));
-        const QStringList words = printfixture::pageTexts(printfixture::pdfWords(QStringLiteral("test.pdf")), 1);
+        const QStringList words =
+            printfixture::pageTexts(printfixture::pdfWords(QStringLiteral("test.pdf")), 1);
         QVERIFY2(words.contains(QStringLiteral("校准页")) && words.contains(QStringLiteral("dx=1.0")),
                  qPrintable(words.join(QLatin1Char(' '))));
     }
@@ -121,9 +124,11 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QStringList r = printfixture::recipient(i);
             if (i != 1)
-                r[2] = QStringLiteral("浙江省杭州市西湖区文三路一百号东方通信大厦北楼十八层一八零八室市场部转交李先生收，"
-                                      "请在工作日上午九点到十一点之间送达，如无人请电话联系前台代收")
-                           .repeated(3);
+                r[2] =
+                    QStringLiteral(
+                        "浙江省杭州市西湖区文三路一百号东方通信大厦北楼十八层一八零八室市场部转交李先生收，"
+                        "请在工作日上午九点到十一点之间送达，如无人请电话联系前台代收")
+                        .repeated(3);
             rows << r;
         }
         book.folder.insert(QStringLiteral("inrxx"), rows);
@@ -132,7 +137,8 @@ private slots:
         QCOMPARE(printfixture::pdfPageCount(QStringLiteral("long.pdf")), 3);
         const QStringList lines = messageLines(r.err);
         QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[0].contains(QStringLiteral("警告: 第 1 张快递单的收件地址过长，只打印了前")), qPrintable(lines[0]));
+        QVERIFY2(lines[0].contains(QStringLiteral("警告: 第 1 张快递单的收件地址过长，只打印了前")),
+                 qPrintable(lines[0]));
         QVERIFY2(lines[1].contains(QStringLiteral("第 3 张快递单的收件地址过长")), qPrintable(lines[1]));
     }
 
@@ -167,17 +173,17 @@ private slots:
         QTest::newRow("missing value")
             << QStringList{QStringLiteral("--pdf")} << 2 << QStringLiteral("--pdf");
         QTest::newRow("offset not a number")
-            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("x,1")} << 2
-            << QStringLiteral("横向偏移“x”不是数字");
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("x,1")}
+            << 2 << QStringLiteral("横向偏移“x”不是数字");
         QTest::newRow("offset out of range")
-            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("1,-31")} << 2
-            << QStringLiteral("纵向偏移 -31 毫米超出范围");
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("1,-31")}
+            << 2 << QStringLiteral("纵向偏移 -31 毫米超出范围");
         QTest::newRow("offset of one value")
             << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("1")} << 2
             << QStringLiteral("横向,纵向");
         QTest::newRow("test page with a recipient")
-            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--test-page"), QStringLiteral("--recipient"),
-                           QStringLiteral("1")}
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--test-page"),
+                           QStringLiteral("--recipient"), QStringLiteral("1")}
             << 2 << QStringLiteral("--test-page");
         QTest::newRow("unknown option")
             << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--copies"), QStringLiteral("2")} << 2

@@ -286,7 +286,8 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QStringList r = printfixture::recipient(i);
             if (i == 1)
-                r[2] = QStringLiteral("江苏省苏州市工业园区星湖街三百二十八号创意产业园十二幢五楼五零八室研发中心转交张工程师收，"
+                r[2] = QStringLiteral("江苏省苏州市工业园区星湖街三百二十八号创意产业园十二幢五楼五零八室研发"
+                                      "中心转交张工程师收，"
                                       "请于工作日下午两点到五点之间送达，送达前请提前半小时电话联系")
                            .repeated(3);
             rows << r;
@@ -303,8 +304,9 @@ private slots:
         });
         Shown s(book);
         QVERIFY(s.generate());
-        QVERIFY2(s.window->addressNote().startsWith(QStringLiteral("第 2 张快递单的收件地址过长，只打印了前 ")),
-                 qPrintable(s.window->addressNote()));
+        QVERIFY2(
+            s.window->addressNote().startsWith(QStringLiteral("第 2 张快递单的收件地址过长，只打印了前 ")),
+            qPrintable(s.window->addressNote()));
         QStringList asked;
         bool goOn = false;
         messages::setConfirmRecorder([&](QWidget *owner, const QString &text) {

@@ -20,7 +20,6 @@
 
 using namespace printing;
 
-
 class TestPrintChecks : public QObject
 {
     Q_OBJECT
@@ -49,17 +48,21 @@ private slots:
         QTest::addColumn<QPageLayout>("layout");
         QTest::addColumn<bool>("fits");
         QTest::addColumn<QString>("paper");
-        QTest::newRow("the waybill") << WaybillReport::pageLayout() << true << QStringLiteral("230.0 × 126.0 mm");
+        QTest::newRow("the waybill") << WaybillReport::pageLayout() << true
+                                     << QStringLiteral("230.0 × 126.0 mm");
         QTest::newRow("whole points, as Qt keeps it")
             << layoutOf(QPageSize(QSize(652, 357), QString(), QPageSize::ExactMatch)) << true
             << QStringLiteral("230.0 × 125.9 mm");
-        QTest::newRow("half a millimetre off") << layoutOf(mm(230.5, 125.5)) << true << QStringLiteral("230.5 × 125.5 mm");
-        QTest::newRow("a millimetre off") << layoutOf(mm(231, 126)) << false << QStringLiteral("231.0 × 126.0 mm");
-        QTest::newRow("A4") << layoutOf(QPageSize(QPageSize::A4)) << false << QStringLiteral("A4（210.0 × 297.0 mm）");
+        QTest::newRow("half a millimetre off")
+            << layoutOf(mm(230.5, 125.5)) << true << QStringLiteral("230.5 × 125.5 mm");
+        QTest::newRow("a millimetre off")
+            << layoutOf(mm(231, 126)) << false << QStringLiteral("231.0 × 126.0 mm");
+        QTest::newRow("A4") << layoutOf(QPageSize(QPageSize::A4)) << false
+                            << QStringLiteral("A4（210.0 × 297.0 mm）");
         QTest::newRow("US Letter") << layoutOf(QPageSize(QPageSize::Letter)) << false
                                    << QStringLiteral("Letter / ANSI A（215.9 × 279.4 mm）");
-        QTest::newRow("turned a quarter") << layoutOf(mm(230, 126), QPageLayout::Landscape) << false
-                                          << QStringLiteral("126.0 × 230.0 mm");
+        QTest::newRow("turned a quarter")
+            << layoutOf(mm(230, 126), QPageLayout::Landscape) << false << QStringLiteral("126.0 × 230.0 mm");
     }
 
     void paperCheck()
@@ -131,7 +134,8 @@ private slots:
             QCOMPARE(message, QString());
             QCOMPARE(value.tenths(), tenths);
         } else {
-            QVERIFY2(message.startsWith(QStringLiteral("横向偏移")) && message.contains(error), qPrintable(message));
+            QVERIFY2(message.startsWith(QStringLiteral("横向偏移")) && message.contains(error),
+                     qPrintable(message));
             QCOMPARE(value.tenths(), 999.0); // untouched
         }
     }
@@ -150,14 +154,18 @@ private slots:
     void offsetsArekeptPerPrinter()
     {
         const QString odd = QStringLiteral("\\\\server/打印机 #2");
-        QCOMPARE(calibration::store(QStringLiteral("epson24"), {Length::fromMm(2.0), Length::fromMm(-1.5)}), QString());
+        QCOMPARE(calibration::store(QStringLiteral("epson24"), {Length::fromMm(2.0), Length::fromMm(-1.5)}),
+                 QString());
         QCOMPARE(calibration::store(odd, {Length::fromMm(-0.1), Length::fromMm(30)}), QString());
-        QCOMPARE(calibration::format(calibration::stored(QStringLiteral("epson24"))), QStringLiteral("dx=2.0 dy=-1.5 mm"));
+        QCOMPARE(calibration::format(calibration::stored(QStringLiteral("epson24"))),
+                 QStringLiteral("dx=2.0 dy=-1.5 mm"));
         QCOMPARE(calibration::format(calibration::stored(odd)), QStringLiteral("dx=-0.1 dy=30.0 mm"));
-        QCOMPARE(calibration::format(calibration::stored(QStringLiteral("other"))), QStringLiteral("dx=0.0 dy=0.0 mm"));
+        QCOMPARE(calibration::format(calibration::stored(QStringLiteral("other"))),
+                 QStringLiteral("dx=0.0 dy=0.0 mm"));
         // Out of range: refused, the stored value stays.
         QVERIFY(!calibration::store(QStringLiteral("epson24"), {Length::fromMm(31), Length()}).isEmpty());
-        QCOMPARE(calibration::format(calibration::stored(QStringLiteral("epson24"))), QStringLiteral("dx=2.0 dy=-1.5 mm"));
+        QCOMPARE(calibration::format(calibration::stored(QStringLiteral("epson24"))),
+                 QStringLiteral("dx=2.0 dy=-1.5 mm"));
         // A zero offset removes the entry.
         QCOMPARE(calibration::store(QStringLiteral("epson24"), {}), QString());
         QVERIFY(calibration::stored(QStringLiteral("epson24")).isNull());
@@ -178,9 +186,10 @@ private slots:
     {
         printfixture::Book book(0);
         QVector<QStringList> rows;
-        const QString tooLong = QStringLiteral("广东省深圳市南山区粤海街道科技园南区高新南一道创维大厦A座十三楼一三零一室转交"
-                                               "市场部王小姐收，工作日九点到十八点送达，周末请勿派送，谢谢合作")
-                                    .repeated(3);
+        const QString tooLong =
+            QStringLiteral("广东省深圳市南山区粤海街道科技园南区高新南一道创维大厦A座十三楼一三零一室转交"
+                           "市场部王小姐收，工作日九点到十八点送达，周末请勿派送，谢谢合作")
+                .repeated(3);
         for (int i = 0; i < 18; ++i) {
             QStringList r = printfixture::recipient(i);
             if (i == 2 || i == 16)
@@ -206,15 +215,17 @@ private slots:
         QVERIFY(printed >= 2);
         QCOMPARE(report.shortenedText(pages),
                  QStringLiteral("第 3、17 张快递单的收件地址过长，只打印了前 %1 行").arg(printed));
-        QCOMPARE(report.shortenedLines(pages),
-                 QStringList({QStringLiteral("第 3 张快递单的收件地址过长，只打印了前 %1 行").arg(printed),
-                              QStringLiteral("第 17 张快递单的收件地址过长，只打印了前 %1 行").arg(printed)}));
+        QCOMPARE(
+            report.shortenedLines(pages),
+            QStringList({QStringLiteral("第 3 张快递单的收件地址过长，只打印了前 %1 行").arg(printed),
+                         QStringLiteral("第 17 张快递单的收件地址过长，只打印了前 %1 行").arg(printed)}));
         // A whole book of them: ten numbers and the count.
         PageList many;
         for (int i = 0; i < 25; ++i)
             many.shortened.push_back({i, 11, 4});
-        QCOMPARE(report.shortenedText(many),
-                 QStringLiteral("第 1、2、3、4、5、6、7、8、9、10 等 25 张快递单的收件地址过长，只打印了前 4 行"));
+        QCOMPARE(
+            report.shortenedText(many),
+            QStringLiteral("第 1、2、3、4、5、6、7、8、9、10 等 25 张快递单的收件地址过长，只打印了前 4 行"));
     }
 
     // Painted at 10 pixels per millimetre, the calibration page inks the form's frame and box
@@ -231,7 +242,8 @@ private slots:
     {
         QFETCH(double, dx);
         QFETCH(double, dy);
-        const PageList page = calibrationPage(QStringLiteral("epson24"), {Length::fromMm(dx), Length::fromMm(dy)});
+        const PageList page =
+            calibrationPage(QStringLiteral("epson24"), {Length::fromMm(dx), Length::fromMm(dy)});
         QCOMPARE(page.count(), 1);
         QImage image(2300, 1260, QImage::Format_Grayscale8);
         image.fill(Qt::white);
@@ -253,14 +265,16 @@ private slots:
         }
         for (const QPointF &mark : calibrationMarks()) {
             QVERIFY(inked(mark.x() - 5, mark.y()));
-            QVERIFY(inked(mark.x(), mark.y() - 5) || inked(mark.x(), mark.y() + 5)); // one arm may run off the paper
+            QVERIFY(inked(mark.x(), mark.y() - 5) ||
+                    inked(mark.x(), mark.y() + 5)); // one arm may run off the paper
         }
         QVERIFY(!inked(100.5, 50.5)); // inside the address box: blank
         QStringList texts;
         for (int i = 0; i < page.pages[0].itemCount(); ++i)
             texts << page.pages[0].text(i).toString();
         QVERIFY(texts.join(QLatin1Char('\n')).contains(QStringLiteral("epson24")));
-        QVERIFY(texts.join(QLatin1Char('\n')).contains(calibration::format({Length::fromMm(dx), Length::fromMm(dy)})));
+        QVERIFY(texts.join(QLatin1Char('\n'))
+                    .contains(calibration::format({Length::fromMm(dx), Length::fromMm(dy)})));
     }
 };
 

@@ -266,12 +266,14 @@ void TestPrintWindows::calibrationDialogIsAWindowModalChild()
     TForm1 form;
     TStForm single(&form.ADOQuery1, &form.ADOQuery2, &form);
     TplstForm batch(&form);
-    for (WaybillWindow *window : {static_cast<WaybillWindow *>(&single), static_cast<WaybillWindow *>(&batch)}) {
+    for (WaybillWindow *window :
+         {static_cast<WaybillWindow *>(&single), static_cast<WaybillWindow *>(&batch)}) {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QCOMPARE(window->calibrateButton->text(), QStringLiteral("校 准"));
         const QRect print(window->SpeedButton1->mapTo(window, QPoint()), window->SpeedButton1->size());
-        const QRect calibrate(window->calibrateButton->mapTo(window, QPoint()), window->calibrateButton->size());
+        const QRect calibrate(window->calibrateButton->mapTo(window, QPoint()),
+                              window->calibrateButton->size());
         QCOMPARE(calibrate.top(), print.top());
         QVERIFY(calibrate.left() > print.right() && calibrate.left() - print.right() < 20);
         QTest::mouseClick(window->calibrateButton, Qt::LeftButton);

@@ -56,11 +56,12 @@ private slots:
         const QString p = QStringLiteral("--printer"), name = QStringLiteral("LQ-1600K");
         QTest::newRow("not a number") << QStringList{p, name, QStringLiteral("abc"), QStringLiteral("1")} << 1
                                       << QStringLiteral("横向偏移“abc”不是数字");
-        QTest::newRow("out of range") << QStringList{p, name, QStringLiteral("1"), QStringLiteral("30.5")} << 1
-                                      << QStringLiteral("纵向偏移 30.5 毫米超出范围");
+        QTest::newRow("out of range") << QStringList{p, name, QStringLiteral("1"), QStringLiteral("30.5")}
+                                      << 1 << QStringLiteral("纵向偏移 30.5 毫米超出范围");
         QTest::newRow("hundredths") << QStringList{p, name, QStringLiteral("0.25"), QStringLiteral("1")} << 1
                                     << QStringLiteral("只能精确到 0.1 毫米");
-        QTest::newRow("one value") << QStringList{p, name, QStringLiteral("1")} << 2 << QStringLiteral("用法");
+        QTest::newRow("one value") << QStringList{p, name, QStringLiteral("1")} << 2
+                                   << QStringLiteral("用法");
         QTest::newRow("no printer") << QStringList{QStringLiteral("1"), QStringLiteral("1")} << 2
                                     << QStringLiteral("用法");
     }
@@ -76,7 +77,8 @@ private slots:
                  0);
         const Result r = ctl(args);
         QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.startsWith(QStringLiteral("waybillctl: ")) && r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(r.err.startsWith(QStringLiteral("waybillctl: ")) && r.err.contains(message),
+                 qPrintable(r.err));
         QCOMPARE(shown(QStringLiteral("LQ-1600K")), QStringLiteral("dx=0.5 dy=0.5 mm"));
     }
 };
