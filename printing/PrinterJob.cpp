@@ -18,9 +18,7 @@ PaperCheck preparePrinter(QPrinter &printer)
             // Qt may keep the waybill size for such a driver, which then prints on whatever paper
             // it falls back to. Ask for the driver's own paper instead, so that the paper named
             // to the user is the paper that prints.
-            QPageLayout own(info.defaultPageSize(), QPageLayout::Portrait, QMarginsF());
-            own.setMode(QPageLayout::FullPageMode);
-            printer.setPageLayout(own);
+            printer.setPageSize(info.defaultPageSize());
             check = checkPaper(printer.pageLayout());
             check.fits = false;
         }

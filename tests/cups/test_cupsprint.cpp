@@ -405,7 +405,13 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         const QStringList jobs = finishedJobs(before);
         QCOMPARE(jobs.size(), 1);
-        QVERIFY2(media(jobs.first()) != QLatin1String("Custom.230x126mm"), qPrintable(jobs.first()));
+        // The paper named in the refusal is the paper that printed.
+        const QString logged = media(jobs.first());
+        QVERIFY2(logged == QLatin1String("A4") || logged == QLatin1String("Letter"), qPrintable(jobs.first()));
+        QVERIFY2(lines.first().contains(logged == QLatin1String("A4") ? QStringLiteral("A4（210.0 × 297.0 mm）")
+                                                                      : QStringLiteral("Letter")),
+                 qPrintable(lines.first() + QLatin1Char('\n') + jobs.first()));
+        QVERIFY2(asked.first().contains(logged), qPrintable(asked.first()));
     }
 };
 
