@@ -161,6 +161,17 @@ private:
 
     static Run ctl(const QStringList &args) { return run(qEnvironmentVariable("WAYBILLCTL"), args); }
 
+    void stopScheduler()
+    {
+        if (m_started)
+            run(QStringLiteral("bash"), {source(QStringLiteral("cupsd.sh")), QStringLiteral("stop"), m_dir});
+        m_started = false;
+    }
+
+public:
+    // Also when a failed set-up skipped cleanupTestCase.
+    ~TestCupsPrint() override { stopScheduler(); }
+
 private slots:
     void initTestCase()
     {
@@ -201,11 +212,7 @@ private slots:
         fonts::installSubstitutions();
     }
 
-    void cleanupTestCase()
-    {
-        if (m_started)
-            run(QStringLiteral("bash"), {source(QStringLiteral("cupsd.sh")), QStringLiteral("stop"), m_dir});
-    }
+    void cleanupTestCase() { stopScheduler(); }
 
     void cleanup()
     {
