@@ -71,7 +71,8 @@ PageList calibrationPage(const QString &printer, const PrintOffset &offset)
             page.addItem(QRectF(1.0, y + 0.3, 0, 0), numbers, {QString::number(y)});
     }
 
-    page.addItem(QRectF(16.0, 4.5, 0, 0), caption,
+    // In the goods box, which stays blank on a waybill and leaves the printed lines free.
+    page.addItem(QRectF(31.0, 72.0, 0, 0), caption,
                  {QStringLiteral("校准页  %1").arg(printer),
                   QStringLiteral("偏移 %1").arg(calibration::format(offset)),
                   QStringLiteral("线和十字应压在表格的线上")});
