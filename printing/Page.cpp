@@ -17,6 +17,12 @@ void Page::addItem(const QRectF &boxMm, int font, const QStringList &lines)
     m_items.push_back(item);
 }
 
+void Page::addInk(const QRectF &rectMm)
+{
+    m_items.push_back({float(rectMm.left()), float(rectMm.top()), float(rectMm.width()),
+                       float(rectMm.height()), PageItem::kInk, 0, quint32(m_text.size())});
+}
+
 void Page::squeeze()
 {
     m_items.shrink_to_fit();

@@ -24,6 +24,10 @@ void paintPage(QPainter &painter, const Page &page, const FontTable &fonts, cons
         const PageItem &item = page.item(i);
         const double x = target.left() + item.left * sx;
         const double y = target.top() + item.top * sy;
+        if (item.font == PageItem::kInk) {
+            painter.fillRect(QRectF(x, y, item.width * sx, item.height * sy), Qt::black);
+            continue;
+        }
         if (item.width > 0 && item.height > 0)
             painter.fillRect(QRectF(x, y, item.width * sx, item.height * sy), Qt::white);
         if (item.textLength == 0)

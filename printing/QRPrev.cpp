@@ -127,6 +127,11 @@ TQRStandardPreview::TQRStandardPreview(QuickRep *report)
             m_panels[size_t(i)]->setFixedWidth(widths[size_t(i)]);
         StatusBar->addWidget(m_panels[size_t(i)], i == 2 ? 1 : 0);
     }
+    m_addressNote = new QLabel(StatusBar);
+    m_addressNote->setObjectName(QStringLiteral("addressNote"));
+    m_addressNote->setStyleSheet(QStringLiteral("color: #b00000"));
+    m_addressNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBar->addPermanentWidget(m_addressNote, 2);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -213,6 +218,11 @@ QString TQRStandardPreview::panelText(int panel) const
     return m_panels.at(size_t(panel))->text();
 }
 
+QString TQRStandardPreview::addressNote() const
+{
+    return m_addressNote->text();
+}
+
 int TQRStandardPreview::currentPage() const
 {
     return QRPreview->pageNumber();
@@ -281,6 +291,9 @@ void TQRStandardPreview::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 void TQRStandardPreview::QRPreviewPageAvailable(int pageCount)
 {
     RefreshStatusBar();
+    const QString note = ReportPrinter->shortenedText(ReportPrinter->pages());
+    m_addressNote->setText(note);
+    m_addressNote->setToolTip(note);
     ThumbGrid_->setRowCount(pageCount);
     ThumbGrid_->viewport()->update();
     QRPreview->pagesChanged();

@@ -36,6 +36,8 @@ public:
     void ShowAndRefresh();
 
     QString panelText(int panel) const;
+    // The note on shortened addresses at the right of the status bar; empty when all fit.
+    QString addressNote() const;
     int currentPage() const;
     int pageCount() const;
 
@@ -83,6 +85,7 @@ private:
 
     QuickRep *ReportPrinter;
     std::array<QLabel *, 3> m_panels{};
+    QLabel *m_addressNote = nullptr;
     int LastProgress = 0;
 };
 

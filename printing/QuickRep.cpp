@@ -2,6 +2,7 @@
 
 #include "data/CheckedSaveFile.h"
 #include "data/FailureText.h"
+#include "printing/PrinterJob.h"
 #include "printing/QRPrev.h"
 #include "shell/Messages.h"
 
@@ -37,8 +38,7 @@ QPrinter &QuickRep::printer()
 {
     if (!m_printer) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setFullPage(true);
-        m_printer->setPageLayout(pageLayout());
+        preparePrinter(*m_printer);
         m_printer->setCopyCount(1);
         m_printer->setDocName(QStringLiteral("EMS快递单"));
     }
@@ -95,6 +95,27 @@ bool QuickRep::print(QWidget *parent)
             last = std::min(last, p.toPage() - 1);
     }
     const int copies = p.supportsMultipleCopies() ? 1 : std::max(1, p.copyCount());
+    // A printer's calibration moves its pages; a PDF file stays as the layout is.
+    const PrintOffset offset =
+        p.outputFormat() == QPrinter::NativeFormat ? calibration::stored(p.printerName()) : PrintOffset{};
+    return printPages(parent, p, pages, first, last, copies, offset, shortenedText(pages));
+}
+
+bool QuickRep::printPages(QWidget *parent, QPrinter &p, const PageList &pages, int first, int last,
+                          int copies, const PrintOffset &offset, const QString &warning)
+{
+    const PaperCheck paper = preparePrinter(p);
+    if (!paper.fits &&
+        !messages::confirm(
+            parent,
+            QStringLiteral("%1。\n在这种纸上打印，快递单的内容不会落在表格的格子里。\n\n要照样打印吗？")
+                .arg(paperMismatchText(p.printerName(), paper)),
+            QStringLiteral("照样打印"), QStringLiteral("停止")))
+        return false;
+    if (!warning.isEmpty() &&
+        !messages::confirm(parent, QStringLiteral("%1。\n\n要照样打印吗？").arg(warning),
+                           QStringLiteral("照样打印"), QStringLiteral("停止")))
+        return false;
 
     QProgressDialog progress(QStringLiteral("正在打印..."), QStringLiteral("取消"), 0,
                              std::max(1, (last - first + 1) * copies), parent);
@@ -116,15 +137,18 @@ bool QuickRep::print(QWidget *parent)
         }
         p.setOutputFileName(pdf->temporaryPath());
     }
-    bool done = render(pages, p, first, last, copies, [&](int count, int) {
-        progress.setValue(count);
-        if (progress.wasCanceled()) {
-            cancelled = true;
-            p.abort();
-            return false;
-        }
-        return true;
-    });
+    const bool done = render(
+        pages, p, first, last, copies,
+        [&](int count, int) {
+            progress.setValue(count);
+            if (progress.wasCanceled()) {
+                cancelled = true;
+                p.abort();
+                return false;
+            }
+            return true;
+        },
+        offset);
     progress.reset();
     if (pdf) {
         p.setOutputFileName(pdfTarget);

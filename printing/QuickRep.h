@@ -38,8 +38,16 @@ public:
     bool printerSetup(QWidget *parent);
 
     // Generates the pages again and prints them with the current settings under a progress
-    // dialog that can cancel. Returns false when cancelled or failed (failures are shown).
+    // dialog that can cancel. Before the first page it says when the printer has no waybill paper
+    // and which addresses were shortened, and the user may stop there. Pages on a printer move
+    // by its stored calibration. Returns false when stopped, cancelled or failed (failures are
+    // shown).
     bool print(QWidget *parent);
+
+    // Prints pages [first, last] on a printer as print() does, moved by offset; warning, when
+    // not empty, is asked about before the first page.
+    static bool printPages(QWidget *parent, QPrinter &printer, const PageList &pages, int first, int last,
+                           int copies, const PrintOffset &offset, const QString &warning = QString());
 
     // Replaces the print dialog (tests run without one): gets the printer to set up, returns
     // whether the set-up was confirmed. An empty hook restores the dialog.

@@ -49,9 +49,19 @@ WaybillReport::~WaybillReport() = default;
 
 QPageLayout WaybillReport::pageLayout()
 {
-    return QPageLayout(QPageSize(QSizeF(kPaperWidth.mm(), kPaperHeight.mm()), QPageSize::Millimeter,
+    QPageLayout layout(QPageSize(QSizeF(kPaperWidth.mm(), kPaperHeight.mm()), QPageSize::Millimeter,
                                  QString(), QPageSize::ExactMatch),
                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    // A printer takes the mode with the layout: without it a driver's minimum margins would come
+    // back as page margins and move every field by them.
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
+}
+
+PaperCheck WaybillReport::applyPageLayout(QPagedPaintDevice &device)
+{
+    device.setPageLayout(pageLayout());
+    return checkPaper(device.pageLayout());
 }
 
 bool WaybillReport::walksSource() const
@@ -94,6 +104,8 @@ void WaybillReport::printBand(PageList &out, int font) const
                 textlayout::fitAddress(text, out.fonts, font, box.width(), box.height());
             if (!fit.lines.isEmpty())
                 page.addItem(box, fit.font, fit.lines);
+            if (!fit.complete)
+                out.shortened.push_back({out.count(), i, int(fit.lines.size())});
         }
     }
     page.squeeze();
@@ -180,7 +192,7 @@ void WaybillReport::step()
 }
 
 bool WaybillReport::render(const PageList &pages, QPagedPaintDevice &device, int first, int last, int copies,
-                           const std::function<bool(int, int)> &progress)
+                           const std::function<bool(int, int)> &progress, const PrintOffset &offset)
 {
     if (last < 0 || last >= pages.count())
         last = pages.count() - 1;
@@ -188,12 +200,19 @@ bool WaybillReport::render(const PageList &pages, QPagedPaintDevice &device, int
     if (first > last)
         return true;
     keepFreedMemory();
-    device.setPageLayout(pageLayout());
+    applyPageLayout(device);
     QPainter painter;
     if (!painter.begin(&device))
         return false;
     const double dpiX = device.logicalDpiX(), dpiY = device.logicalDpiY();
-    const QRectF paper(0, 0, kPaperWidth.pixels(dpiX), kPaperHeight.pixels(dpiY));
+    // The painter starts at the corner of the printable area; in full-page mode that is the
+    // paper's corner. Should a driver still keep margins, count from the paper's corner anyway.
+    const QPageLayout layout = device.pageLayout();
+    const QPointF margin = layout.paintRect(QPageLayout::Millimeter).topLeft() -
+                           layout.fullRect(QPageLayout::Millimeter).topLeft();
+    const QRectF paper(Length::fromMm(offset.dx.mm() - margin.x()).pixels(dpiX),
+                       Length::fromMm(offset.dy.mm() - margin.y()).pixels(dpiY), kPaperWidth.pixels(dpiX),
+                       kPaperHeight.pixels(dpiY));
     const int total = (last - first + 1) * std::max(1, copies);
     int done = 0;
     for (int copy = 0; copy < std::max(1, copies); ++copy) {
@@ -211,6 +230,54 @@ bool WaybillReport::render(const PageList &pages, QPagedPaintDevice &device, int
         }
     }
     return painter.end();
+}
+
+QStringList WaybillReport::shortenedLines(const PageList &pages) const
+{
+    QStringList lines;
+    int page = -1;
+    for (const ShortenedAddress &s : pages.shortened) {
+        const QString part =
+            QStringLiteral("%1过长，只打印了前 %2 行").arg(m_layout.field(s.field).columnName()).arg(s.lines);
+        if (s.page == page) {
+            lines.last() += QStringLiteral("；") + part;
+        } else {
+            lines << QStringLiteral("第 %1 张快递单的%2").arg(s.page + 1).arg(part);
+            page = s.page;
+        }
+    }
+    return lines;
+}
+
+QString WaybillReport::shortenedText(const PageList &pages) const
+{
+    // One sentence per field and line count, listing at most ten waybills.
+    constexpr int kListed = 10;
+    struct Group
+    {
+        int field, lines;
+        QStringList numbers;
+        int count = 0;
+    };
+    std::vector<Group> groups;
+    for (const ShortenedAddress &s : pages.shortened) {
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const Group &g) { return g.field == s.field && g.lines == s.lines; });
+        if (it == groups.end())
+            it = groups.insert(groups.end(), Group{s.field, s.lines, {}, 0});
+        if (++it->count <= kListed)
+            it->numbers << QString::number(s.page + 1);
+    }
+    QStringList sentences;
+    for (const Group &g : groups) {
+        QString which = g.numbers.join(QStringLiteral("、"));
+        if (g.count > kListed)
+            which += QStringLiteral(" 等 %1").arg(g.count);
+        sentences << QStringLiteral("第 %1 张快递单的%2过长，只打印了前 %3 行")
+                         .arg(which, m_layout.field(g.field).columnName())
+                         .arg(g.lines);
+    }
+    return sentences.join(QStringLiteral("；"));
 }
 
 } // namespace printing

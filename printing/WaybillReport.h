@@ -2,6 +2,8 @@
 
 #include "data/Database.h"
 #include "printing/Page.h"
+#include "printing/PaperCheck.h"
+#include "printing/PrinterCalibration.h"
 #include "printing/WaybillLayout.h"
 
 #include <QObject>
@@ -40,8 +42,12 @@ public:
     void setReportTitle(const QString &title) { m_title = title; }
     QString reportTitle() const { return m_title; }
 
-    // Custom paper 230 x 126 mm, portrait, no margins.
+    // Custom paper 230 x 126 mm, portrait, no margins, full-page mode.
     static QPageLayout pageLayout();
+    // Asks a device for the waybill paper and judges what it will really print on. A printer
+    // driver without that size keeps its own paper; one with hardware margins keeps full-page
+    // mode only because the layout asks for it.
+    static PaperCheck applyPageLayout(QPagedPaintDevice &device);
 
     // Starts a run that generates pages in small steps from the event loop, so that a window
     // showing them stays usable; the held pages are replaced. pageAvailable and progressUpdate
@@ -59,10 +65,19 @@ public:
     PageList generate();
 
     // Draws pages [first, last] (0-based) of a list onto a paged device set to the waybill page,
-    // copies times. progress(done, total) is called after each page; when it returns false the
-    // rest is skipped. Returns false when the device could not be painted on or when cancelled.
+    // copies times, each field at its place measured from the paper's top-left corner and moved
+    // by offset (a printer's calibration). progress(done, total) is called after each page; when
+    // it returns false the rest is skipped. Returns false when the device could not be painted
+    // on or when cancelled.
     static bool render(const PageList &pages, QPagedPaintDevice &device, int first = 0, int last = -1,
-                       int copies = 1, const std::function<bool(int, int)> &progress = {});
+                       int copies = 1, const std::function<bool(int, int)> &progress = {},
+                       const PrintOffset &offset = {});
+
+    // The waybills whose address was shortened, for a box or the preview's status:
+    // "第 3、17 张快递单的收件地址过长，只打印了前 4 行"; empty when every address fits.
+    QString shortenedText(const PageList &pages) const;
+    // The same, one line per waybill.
+    QStringList shortenedLines(const PageList &pages) const;
 
 signals:
     void pageAvailable(int pageCount);

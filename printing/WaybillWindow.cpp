@@ -2,6 +2,7 @@
 
 #include "printing/Fonts.h"
 #include "printing/LayoutView.h"
+#include "printing/PrinterCalibrationDialog.h"
 #include "printing/WaybillLayout.h"
 #include "shell/Controls.h"
 #include "shell/Messages.h"
@@ -54,6 +55,16 @@ WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setFont(fonts::songPoints(10));
     SpeedButton1->setGeometry(0, 0, 80, 25);
+    calibrationPanel = new BevelPanel(BevelPanel::Bevel::None, Panel1);
+    calibrationPanel->setObjectName(QStringLiteral("calibrationPanel"));
+    calibrationPanel->setGeometry(100, 2, 80, 25);
+    calibrateButton = new FlatButton(QStringLiteral("校 准"), QStringLiteral(":/icons/preview_setup.png"), 16,
+                                     5, calibrationPanel);
+    calibrateButton->setObjectName(QStringLiteral("calibrateButton"));
+    calibrateButton->setToolTip(QStringLiteral("按打印机校准快递单的位置"));
+    calibrateButton->setFont(fonts::songPoints(10));
+    calibrateButton->setGeometry(0, 0, 80, 25);
+    new SeparatorLine(185, 2, 31, Panel1);
 
     QuickRep1 = new LayoutView(this);
     QuickRep1->setGeometry(5, 35, 869, 476);
@@ -67,6 +78,8 @@ WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
     };
 
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { messages::guard(this, [this] { SpeedButton1Click(); }); });
+    connect(calibrateButton, &QToolButton::clicked, this,
+            [this] { messages::guard(this, [this] { calibrateClick(); }); });
     connect(QuickRep1, &LayoutView::imageClicked, this, [this] { messages::guard(this, [this] { Image1Click(); }); });
     connect(QuickRep1, &LayoutView::imageHovered, this, [this] { Image1MouseMove(); });
     SpeedButton1->installEventFilter(this);
@@ -77,6 +90,13 @@ WaybillWindow::WaybillWindow(const QString &caption, QWidget *parent)
 void WaybillWindow::showLayout(const printing::WaybillLayout &layout)
 {
     QuickRep1->setLayout(&layout);
+}
+
+void WaybillWindow::calibrateClick()
+{
+    // A child of this window: under a window manager it comes up on top of it.
+    auto *dialog = new printing::PrinterCalibrationDialog(printerName(), this);
+    dialog->show();
 }
 
 void WaybillWindow::Image1Click()

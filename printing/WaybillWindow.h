@@ -29,6 +29,9 @@ public:
     BevelPanel *Panel1 = nullptr;
     BevelPanel *Panel2 = nullptr;
     FlatButton *SpeedButton1 = nullptr;
+    BevelPanel *calibrationPanel = nullptr;
+    FlatButton *calibrateButton = nullptr; // "校 准" beside "打 印"
+
     LayoutView *QuickRep1 = nullptr;
 
     // The font dialog; returns false when cancelled. Replaceable in tests.
@@ -37,12 +40,16 @@ public:
     QFont dialogFont() const { return m_dialogFont; }
 
     virtual void SpeedButton1Click() = 0;
+    // Opens the calibration dialog for the printer the window prints on.
+    void calibrateClick();
     void Image1Click();
     void SpeedButton1MouseMove();
     void Panel1MouseMove();
     void Image1MouseMove();
 
 protected:
+    // The printer this window's waybills go to.
+    virtual QString printerName() const = 0;
     // Takes a font chosen in the dialog for all thirteen fields.
     virtual void applyFieldFont(const QFont &font) = 0;
     // Shows the layout's fields in the layout view: each a white rectangle with its column name.

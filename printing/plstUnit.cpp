@@ -7,6 +7,7 @@
 #include "shell/Messages.h"
 
 #include <QEvent>
+#include <QPrinter>
 
 TplstForm::TplstForm(QWidget *parent)
     : WaybillWindow(QStringLiteral("批量打印EMS快递单"), parent),
@@ -63,6 +64,11 @@ void TplstForm::FormActivate()
 void TplstForm::SpeedButton1Click()
 {
     m_report->preview();
+}
+
+QString TplstForm::printerName() const
+{
+    return m_report->printer().printerName();
 }
 
 void TplstForm::applyFieldFont(const QFont &font)

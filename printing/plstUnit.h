@@ -29,6 +29,7 @@ public:
     void SpeedButton1Click() override;
 
 protected:
+    QString printerName() const override;
     void applyFieldFont(const QFont &font) override;
     void changeEvent(QEvent *event) override;
 

@@ -4,6 +4,8 @@
 #include "printing/QRPrev.h"
 #include "printing/QuickRep.h"
 
+#include <QPrinter>
+
 TStForm::TStForm(db::Dataset *senderQuery, db::Dataset *recipientQuery, QWidget *parent)
     : WaybillWindow(QStringLiteral("单张打印EMS快递单"), parent),
       m_report(new printing::QuickRep(printing::PositionSet::Single, this))
@@ -21,6 +23,11 @@ TStForm::~TStForm() = default;
 void TStForm::SpeedButton1Click()
 {
     m_report->preview();
+}
+
+QString TStForm::printerName() const
+{
+    return m_report->printer().printerName();
 }
 
 void TStForm::applyFieldFont(const QFont &font)

@@ -25,6 +25,7 @@ public:
     void SpeedButton1Click() override;
 
 protected:
+    QString printerName() const override;
     void applyFieldFont(const QFont &font) override;
 
 private:

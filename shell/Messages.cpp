@@ -1,6 +1,7 @@
 #include "shell/Messages.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace messages {
 
@@ -15,7 +16,31 @@ Recorder &errorRecorder()
     static Recorder r;
     return r;
 }
+ConfirmRecorder &confirmRecorder()
+{
+    static ConfirmRecorder r;
+    return r;
+}
 } // namespace
+
+void setConfirmRecorder(ConfirmRecorder r)
+{
+    confirmRecorder() = std::move(r);
+}
+
+bool confirm(QWidget *owner, const QString &text, const QString &yes, const QString &no)
+{
+    if (confirmRecorder())
+        return confirmRecorder()(owner, text);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), text, QMessageBox::NoButton, owner);
+    box.setWindowModality(Qt::WindowModal);
+    QPushButton *goOn = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton *stop = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(stop);
+    box.setEscapeButton(stop);
+    box.exec();
+    return box.clickedButton() == goOn;
+}
 
 void setRecorder(Recorder r)
 {

@@ -18,6 +18,12 @@ void show(QWidget *owner, const QString &text);
 using Recorder = std::function<void(QWidget *owner, const QString &text)>;
 void setRecorder(Recorder recorder);
 
+// A question with two answers, in a box that is the owner's child and blocks only the owner's
+// window: returns true for yes. While a recorder is set, it answers instead of a box.
+bool confirm(QWidget *owner, const QString &text, const QString &yes, const QString &no);
+using ConfirmRecorder = std::function<bool(QWidget *owner, const QString &text)>;
+void setConfirmRecorder(ConfirmRecorder recorder);
+
 // The application-wide error box: the text of an error that ended an event handler.
 void showError(QWidget *owner, const QString &text);
 void setErrorRecorder(Recorder recorder);

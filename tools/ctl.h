@@ -7,6 +7,7 @@
 namespace ctl {
 int runInit(const QStringList &args);
 int runPrint(const QStringList &args);
+int runCalibrate(const QStringList &args);
 int runExport(const QStringList &args);
 
 // Prints "waybillctl: <text>" on stderr.

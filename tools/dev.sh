@@ -15,7 +15,7 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev q
 # openjdk-17-jdk-headless and libapache-poi-java: Apache POI reads every export back (test only;
 # about 120 MB download with its JRE, measured from the package sizes)
 test_packages=(xvfb xauth poppler-utils python3-xlrd sqlcipher openbox xdotool xclip x11-utils imagemagick
-               openjdk-17-jdk-headless libapache-poi-java)
+               openjdk-17-jdk-headless libapache-poi-java cups ghostscript)
 # dpkg-shlibdeps (and file, which CPack runs before it), lintian, and the checkers of the installed files.
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream man-db openbox xdotool)
 packages=("${build_packages[@]}")

@@ -80,6 +80,68 @@ private slots:
         QVERIFY(qAbs(it->top - name.top.mm()) < 0.3);
     }
 
+    // --offset moves a PDF too, so a user can check an offset on screen; the stored
+    // calibration of a printer never applies to a PDF.
+    void offsetMovesThePdf()
+    {
+        Book book(1);
+        QCOMPARE(ctl({QStringLiteral("--pdf"), QStringLiteral("plain.pdf")}).exitCode, 0);
+        QCOMPARE(ctl({QStringLiteral("--pdf"), QStringLiteral("moved.pdf"), QStringLiteral("--offset"),
+                      QStringLiteral("2.0,-1.5")})
+                     .exitCode,
+                 0);
+        const auto plain = printfixture::pdfWords(QStringLiteral("plain.pdf"));
+        const auto moved = printfixture::pdfWords(QStringLiteral("moved.pdf"));
+        QCOMPARE(moved.size(), plain.size());
+        QVERIFY(!plain.empty());
+        for (size_t i = 0; i < plain.size(); ++i) {
+            QCOMPARE(moved[i].text, plain[i].text);
+            QVERIFY2(qAbs(moved[i].left - plain[i].left - 2.0) < 0.02 &&
+                         qAbs(moved[i].top - plain[i].top + 1.5) < 0.02,
+                     qPrintable(plain[i].text));
+        }
+    }
+
+    void testPageIntoAPdf()
+    {
+        const Result r =
+            ctl({QStringLiteral("--pdf"), QStringLiteral("test.pdf"), QStringLiteral("--test-page"),
+                 QStringLiteral("--offset"), QStringLiteral("1,1")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(printfixture::pdfPageCount(QStringLiteral("test.pdf")), 1);
+        QCOMPARE(printfixture::pdfPageSize(QStringLiteral("test.pdf")), QStringLiteral("652 x 357"));
+        const QStringList words =
+            printfixture::pageTexts(printfixture::pdfWords(QStringLiteral("test.pdf")), 1);
+        QVERIFY2(words.contains(QStringLiteral("校准页")) && words.contains(QStringLiteral("dx=1.0")),
+                 qPrintable(words.join(QLatin1Char(' '))));
+    }
+
+    // An address too long even at 7 pt: the waybill prints its first lines, and stderr names it.
+    void shortenedAddressesAreWarnedAbout()
+    {
+        Book book(0);
+        QVector<QStringList> rows;
+        for (int i = 0; i < 3; ++i) {
+            QStringList r = printfixture::recipient(i);
+            if (i != 1)
+                r[2] =
+                    QStringLiteral(
+                        "浙江省杭州市西湖区文三路一百号东方通信大厦北楼十八层一八零八室市场部转交李先生收，"
+                        "请在工作日上午九点到十一点之间送达，如无人请电话联系前台代收")
+                        .repeated(3);
+            rows << r;
+        }
+        book.folder.insert(QStringLiteral("inrxx"), rows);
+        const Result r = ctl({QStringLiteral("--pdf"), QStringLiteral("long.pdf")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(printfixture::pdfPageCount(QStringLiteral("long.pdf")), 3);
+        const QStringList lines = messageLines(r.err);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].contains(QStringLiteral("警告: 第 1 张快递单的收件地址过长，只打印了前")),
+                 qPrintable(lines[0]));
+        QVERIFY2(lines[1].contains(QStringLiteral("第 3 张快递单的收件地址过长")), qPrintable(lines[1]));
+    }
+
     void errorsLeaveNoOutput_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -110,6 +172,19 @@ private slots:
             << 2 << QStringLiteral("--recipient");
         QTest::newRow("missing value")
             << QStringList{QStringLiteral("--pdf")} << 2 << QStringLiteral("--pdf");
+        QTest::newRow("offset not a number")
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("x,1")}
+            << 2 << QStringLiteral("横向偏移“x”不是数字");
+        QTest::newRow("offset out of range")
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("1,-31")}
+            << 2 << QStringLiteral("纵向偏移 -31 毫米超出范围");
+        QTest::newRow("offset of one value")
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--offset"), QStringLiteral("1")} << 2
+            << QStringLiteral("横向,纵向");
+        QTest::newRow("test page with a recipient")
+            << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--test-page"),
+                           QStringLiteral("--recipient"), QStringLiteral("1")}
+            << 2 << QStringLiteral("--test-page");
         QTest::newRow("unknown option")
             << QStringList{QStringLiteral("--pdf"), pdf, QStringLiteral("--copies"), QStringLiteral("2")} << 2
             << QStringLiteral("--copies");

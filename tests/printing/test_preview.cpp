@@ -7,6 +7,7 @@
 #include "printing/PreviewControls.h"
 #include "printing/QRPrev.h"
 #include "printing/QuickRep.h"
+#include "shell/Messages.h"
 
 #include <QPrinter>
 #include <QSignalSpy>
@@ -274,6 +275,53 @@ private slots:
         QCOMPARE(printfixture::pdfPageCount(pdf), 3);
         QCOMPARE(printfixture::pdfPageSize(pdf), QStringLiteral("652 x 357"));
         QVERIFY(printfixture::pageTexts(printfixture::pdfWords(pdf), 3).contains(QStringLiteral("李四2")));
+    }
+
+    // An address that does not fit even at the smallest size: named in the status bar, and
+    // printing asks first.
+    void shortenedAddressesAreNamedAndAskedAbout()
+    {
+        Book book(0);
+        QVector<QStringList> rows;
+        for (int i = 0; i < 3; ++i) {
+            QStringList r = printfixture::recipient(i);
+            if (i == 1)
+                r[2] = QStringLiteral("江苏省苏州市工业园区星湖街三百二十八号创意产业园十二幢五楼五零八室研发"
+                                      "中心转交张工程师收，"
+                                      "请于工作日下午两点到五点之间送达，送达前请提前半小时电话联系")
+                           .repeated(3);
+            rows << r;
+        }
+        book.folder.insert(QStringLiteral("inrxx"), rows);
+        book.recipients.close();
+        book.recipients.open();
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("printed.pdf"));
+        QuickRep::setPrintDialogHook([&](QPrinter &printer, QWidget *) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        Shown s(book);
+        QVERIFY(s.generate());
+        QVERIFY2(
+            s.window->addressNote().startsWith(QStringLiteral("第 2 张快递单的收件地址过长，只打印了前 ")),
+            qPrintable(s.window->addressNote()));
+        QStringList asked;
+        bool goOn = false;
+        messages::setConfirmRecorder([&](QWidget *owner, const QString &text) {
+            asked << text;
+            return owner == s.window && goOn;
+        });
+        s.button(8)->click();
+        s.button(9)->click();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.first().startsWith(s.window->addressNote()));
+        QVERIFY(!QFile::exists(pdf)); // stopped: nothing printed
+        goOn = true;
+        s.button(9)->click();
+        messages::setConfirmRecorder({});
+        QCOMPARE(printfixture::pdfPageCount(pdf), 3);
     }
 
     void previewReturnsWhenTheWindowCloses()

@@ -1,4 +1,5 @@
 #include "printing/LayoutView.h"
+#include "printing/PrinterCalibrationDialog.h"
 #include "printing/QRPrev.h"
 #include "printing/QuickRep.h"
 #include "printing/plstUnit.h"
@@ -9,7 +10,9 @@
 #include "shell/Unit1.h"
 #include "testsupport.h"
 
+#include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -63,6 +66,7 @@ private slots:
     void batchWithoutDatabasePrintsOneBlankPage();
     void fontChoice();
     void hoverOfThePrintButton();
+    void calibrationDialogIsAWindowModalChild();
 };
 
 void TestPrintWindows::singlePrintsTheSelectedRecipientAndTheSavedSender()
@@ -252,6 +256,41 @@ void TestPrintWindows::hoverOfThePrintButton()
     single.SpeedButton1MouseMove();
     QTest::mouseMove(single.QuickRep1, QPoint(20, 300)); // the picture, away from every field
     QCOMPARE(single.Panel2->color(), buttonFace());
+}
+
+// "校 准" sits beside "打 印" and opens the calibration dialog as a window-modal child of the
+// print window, so that a window manager keeps it on top of that window.
+void TestPrintWindows::calibrationDialogIsAWindowModalChild()
+{
+    DatabaseFolder folder;
+    TForm1 form;
+    TStForm single(&form.ADOQuery1, &form.ADOQuery2, &form);
+    TplstForm batch(&form);
+    for (WaybillWindow *window :
+         {static_cast<WaybillWindow *>(&single), static_cast<WaybillWindow *>(&batch)}) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(window->calibrateButton->text(), QStringLiteral("校 准"));
+        const QRect print(window->SpeedButton1->mapTo(window, QPoint()), window->SpeedButton1->size());
+        const QRect calibrate(window->calibrateButton->mapTo(window, QPoint()),
+                              window->calibrateButton->size());
+        QCOMPARE(calibrate.top(), print.top());
+        QVERIFY(calibrate.left() > print.right() && calibrate.left() - print.right() < 20);
+        QTest::mouseClick(window->calibrateButton, Qt::LeftButton);
+        auto *dialog = window->findChild<printing::PrinterCalibrationDialog *>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->parentWidget(), window);
+        QVERIFY(dialog->isWindow());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QCOMPARE(dialog->testPageButton->text(), QStringLiteral("打印校准页"));
+        QCOMPARE(dialog->dxBox->maximum(), 30.0);
+        QCOMPARE(dialog->dyBox->minimum(), -30.0);
+        QCOMPARE(dialog->dxBox->singleStep(), 0.1);
+        dialog->closeButton->click();
+        QTRY_VERIFY(!window->findChild<printing::PrinterCalibrationDialog *>());
+        window->hide();
+    }
 }
 
 QTEST_MAIN(TestPrintWindows)
