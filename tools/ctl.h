@@ -8,6 +8,7 @@ namespace ctl {
 int runInit(const QStringList &args);
 int runPrint(const QStringList &args);
 int runExport(const QStringList &args);
+int runImport(const QStringList &args);
 
 // Prints "waybillctl: <text>" on stderr.
 void fail(const QString &text);
