@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "printing/Fonts.h"
+#include "printing/RecipientSelection.h"
 #include "printing/WaybillReport.h"
 
 #include <QDir>
@@ -13,7 +14,8 @@
 
 namespace {
 
-const char *kPrintUsage = "用法: waybillctl print --pdf FILE|--printer NAME [--recipient N] [--db PATH]";
+const char *kPrintUsage =
+    "用法: waybillctl print --pdf FILE|--printer NAME [--recipient N | --recipients LIST] [--db PATH]";
 
 int usage(const QString &problem)
 {
@@ -27,10 +29,12 @@ int ctl::runPrint(const QStringList &args)
 {
     QString pdf, printerName, dbPath;
     int recipient = 0;
+    QString recipientList; // --recipients: positions such as 2,5-9, printed at the batch places
     for (int i = 0; i < args.size(); ++i) {
         const QString &option = args.at(i);
         const bool known = option == QLatin1String("--pdf") || option == QLatin1String("--printer") ||
-                           option == QLatin1String("--recipient") || option == QLatin1String("--db");
+                           option == QLatin1String("--recipient") || option == QLatin1String("--db") ||
+                           option == QLatin1String("--recipients");
         if (!known)
             return usage(QStringLiteral("未知参数: %1").arg(option));
         if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
@@ -42,6 +46,8 @@ int ctl::runPrint(const QStringList &args)
             printerName = value;
         else if (option == QLatin1String("--db"))
             dbPath = value;
+        else if (option == QLatin1String("--recipients"))
+            recipientList = value;
         else {
             bool ok = false;
             recipient = value.toInt(&ok);
@@ -51,6 +57,8 @@ int ctl::runPrint(const QStringList &args)
     }
     if (pdf.isEmpty() == printerName.isEmpty())
         return usage(QStringLiteral("请给出 --pdf FILE 或 --printer NAME 之一"));
+    if (recipient > 0 && !recipientList.isEmpty())
+        return usage(QStringLiteral("--recipient 和 --recipients 只能用其中一个"));
 
     const QString path = dbPath.isEmpty() ? db::connectionPath() : dbPath;
     if (!QFileInfo(path).isFile()) {
@@ -89,6 +97,14 @@ int ctl::runPrint(const QStringList &args)
         recipients.setCurrentRow(recipient - 1);
     } else {
         report.setRecordSource(&recipients);
+    }
+    if (!recipientList.isEmpty()) {
+        const printing::RowChoice choice = printing::parsePositionList(recipientList, recipients.recordCount());
+        if (!choice.error.isEmpty()) {
+            fail(choice.error);
+            return 1;
+        }
+        report.setRecordRows(choice.rows);
     }
     const printing::PageList pages = report.generate();
 

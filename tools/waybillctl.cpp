@@ -1,5 +1,5 @@
 // waybillctl: the companion command-line tool. It creates empty databases, prints waybills and
-// exports the address book without opening a window.
+// exports and imports the address book without opening a window.
 
 #include "tools/ctl.h"
 
@@ -14,9 +14,12 @@ const char *kUsage = "用法: waybillctl <命令> [参数]\n"
                      "\n"
                      "命令:\n"
                      "  init [DIR]                  在 DIR（默认当前目录）中新建空的 data.mdb\n"
-                     "  print --pdf FILE|--printer NAME [--recipient N] [--db PATH]\n"
-                     "                              打印快递单：每个收件人一页，或只打印第 N 个收件人\n"
+                     "  print --pdf FILE|--printer NAME [--recipient N | --recipients LIST] [--db PATH]\n"
+                     "                              打印快递单：每个收件人一页，或只打印第 N 个收件人，\n"
+                     "                              或按表中顺序打印 LIST 中的收件人（如 2,5-9）\n"
                      "  export FILE [--db PATH]     把全部收件人导出为 .xls 文件 FILE\n"
+                     "  import FILE [--db PATH] [--dry-run]\n"
+                     "                              从 .xls 或 .csv 文件导入收件人（--dry-run 只显示结果，不写入）\n"
                      "\n"
                      "  --help                      显示本帮助\n";
 
@@ -59,6 +62,8 @@ int main(int argc, char **argv)
         return ctl::runPrint(args);
     if (command == QLatin1String("export"))
         return ctl::runExport(args);
+    if (command == QLatin1String("import"))
+        return ctl::runImport(args);
     ctl::fail(QStringLiteral("未知命令: %1（用 --help 查看用法）").arg(command));
     return 2;
 }
