@@ -220,16 +220,31 @@ RecipientImport::Outcome RecipientImport::commit(db::Connection &connection, con
     const int total = int(m_rows.size());
     bool inTransaction = false;
     auto rollBack = [&] {
-        if (!inTransaction)
-            return;
         try {
-            connection.exec(QStringLiteral("ROLLBACK"));
+            if (inTransaction)
+                connection.exec(QStringLiteral("ROLLBACK"));
         } catch (const db::DbError &) {
             // SQLite has rolled back on its own after some errors.
         }
     };
+    struct SpillAgain
+    {
+        db::Connection &connection;
+        ~SpillAgain()
+        {
+            try {
+                if (connection.isOpen())
+                    connection.exec(QStringLiteral("PRAGMA cache_spill = ON"));
+            } catch (const db::DbError &) {
+            }
+        }
+    } spillAgain{connection};
     try {
         connection.open();
+        // Changed pages stay in memory until the commit, however many: a cancelled import then
+        // has not touched the file at all (a rollback would restore the pages' content, but
+        // SQLCipher encrypts them anew, so the bytes would differ).
+        connection.exec(QStringLiteral("PRAGMA cache_spill = OFF"));
         // IMMEDIATE: the write lock is taken now, so no other writer can slip in between.
         connection.exec(QStringLiteral("BEGIN IMMEDIATE"));
         inTransaction = true;
