@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -14,8 +15,10 @@ constexpr quint16 kLabelSst = 0x00FD;
 constexpr quint16 kBlank = 0x0201;
 constexpr quint32 kEndOfChain = 0xFFFFFFFE;
 
-quint16 u16(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
-quint32 u32(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+quint16 u16(const char *b, qsizetype at) { return qFromLittleEndian<quint16>(b + at); }
+quint32 u32(const char *b, qsizetype at) { return qFromLittleEndian<quint32>(b + at); }
+quint16 u16(const QByteArray &b, qsizetype at) { return u16(b.constData(), at); }
+quint32 u32(const QByteArray &b, qsizetype at) { return u32(b.constData(), at); }
 
 // The sectors of the compound file that hold the Workbook stream, and its length.
 struct StreamPlace
@@ -108,33 +111,46 @@ bool copyWithoutEmptySharedTexts(const QString &path, const QString &target)
     if (!findWorkbook(file, place))
         return false;
     const qsizetype ss = place.sectorSize;
-    QByteArray stream;
-    stream.reserve(place.size);
-    for (const quint32 s : place.sectors)
-        stream.append(file.constData() + (qsizetype(s) + 1) * ss, ss);
-    stream.truncate(place.size);
+    // Work on the stream where it lies when its sectors follow each other (as our writer puts
+    // them): each copy of a big file costs thousands of page faults.
+    bool contiguous = true;
+    for (size_t i = 1; i < place.sectors.size() && contiguous; ++i)
+        contiguous = place.sectors[i] == place.sectors[0] + i;
+    QByteArray gathered;
+    if (!contiguous) {
+        gathered.reserve(qsizetype(place.sectors.size()) * ss);
+        for (const quint32 s : place.sectors)
+            gathered.append(file.constData() + (qsizetype(s) + 1) * ss, ss);
+    }
+    char *const sp = contiguous ? file.data() + (qsizetype(place.sectors[0]) + 1) * ss : gathered.data();
+    const qsizetype size = place.size;
 
+    // The globals' records up to the end of the string table (SST and its CONTINUE records);
+    // the sheets' records after it are walked only to renumber their cells.
     std::vector<Record> records;
-    for (qsizetype at = 0; at + 4 <= stream.size();) {
-        const Record r{at, u16(stream, at), u16(stream, at + 2)};
-        if ((r.type == 0 && r.length == 0) || at + 4 + r.length > stream.size())
+    size_t sst = 0;
+    for (qsizetype at = 0; at + 4 <= size;) {
+        const Record r{at, u16(sp, at), u16(sp, at + 2)};
+        if ((r.type == 0 && r.length == 0) || at + 4 + r.length > size)
+            return false;
+        if (!records.empty() && records[sst].type == kSst && r.type != kContinue)
             break;
         records.push_back(r);
+        if (r.type == kSst)
+            sst = records.size() - 1;
         at += 4 + r.length;
     }
-
-    // Walk the string table (SST and its CONTINUE records) and note each zero-length text.
-    size_t sst = 0;
-    while (sst < records.size() && records[sst].type != kSst)
-        ++sst;
-    if (sst == records.size() || records[sst].length < 8)
+    if (records.empty() || records[sst].type != kSst || records[sst].length < 8)
         return false;
-    const quint32 unique = u32(stream, records[sst].at + 8);
+    const qsizetype tableEnd = records.back().at + 4 + records.back().length;
+
+    // Walk the string table and note each zero-length text.
+    const quint32 unique = u32(sp, records[sst].at + 8);
     size_t rec = sst;
     qsizetype off = 8; // within the record's data
     auto dataEnd = [&] { return qsizetype(records[rec].length); };
     auto nextRecord = [&] {
-        if (rec + 1 >= records.size() || records[rec + 1].type != kContinue)
+        if (rec + 1 >= records.size())
             return false;
         ++rec;
         off = 0;
@@ -150,34 +166,29 @@ bool copyWithoutEmptySharedTexts(const QString &path, const QString &target)
         }
         return true;
     };
-    struct Removal
-    {
-        size_t record;
-        qsizetype offset; // in the record's data
-        quint32 index;
-    };
-    std::vector<Removal> removals;
+    std::vector<qsizetype> removedAt;   // stream positions of the removed texts, in order
+    std::vector<quint32> removedIndexes; // their numbers in the table, in order
     for (quint32 i = 0; i < unique; ++i) {
         if (off == dataEnd() && !nextRecord())
             return false;
         if (off + 3 > dataEnd())
             return false;
-        const qsizetype start = off;
         const qsizetype base = records[rec].at + 4;
-        const quint16 count = u16(stream, base + off);
-        const quint8 flags = quint8(stream.at(base + off + 2));
+        const qsizetype start = base + off;
+        const quint16 count = u16(sp, start);
+        const quint8 flags = quint8(sp[start + 2]);
         off += 3;
         quint32 runs = 0, ext = 0;
         if (flags & 0x08) {
             if (off + 2 > dataEnd())
                 return false;
-            runs = u16(stream, base + off);
+            runs = u16(sp, base + off);
             off += 2;
         }
         if (flags & 0x04) {
             if (off + 4 > dataEnd())
                 return false;
-            ext = u32(stream, records[rec].at + 4 + off);
+            ext = u32(sp, base + off);
             off += 4;
         }
         bool wide = flags & 0x01;
@@ -187,7 +198,7 @@ bool copyWithoutEmptySharedTexts(const QString &path, const QString &target)
                 // Characters continue in the next record after an option byte of their own.
                 if (!nextRecord() || dataEnd() < 1)
                     return false;
-                wide = stream.at(records[rec].at + 4) & 0x01;
+                wide = sp[records[rec].at + 4] & 0x01;
                 off = 1;
             }
             const qsizetype n = std::min(left, (dataEnd() - off) / (wide ? 2 : 1));
@@ -198,66 +209,65 @@ bool copyWithoutEmptySharedTexts(const QString &path, const QString &target)
         }
         if (!skipRaw(qsizetype(runs) * 4 + ext))
             return false;
-        if (count == 0 && runs == 0 && ext == 0)
-            removals.push_back({rec, start, i});
+        if (count == 0 && runs == 0 && ext == 0) {
+            removedAt.push_back(start);
+            removedIndexes.push_back(i);
+        }
     }
-    if (removals.empty())
+    if (removedAt.empty())
         return false;
 
-    // The new stream: the removed texts' three bytes left out, lengths and numbers adjusted.
-    std::vector<quint32> removedIndexes;
-    for (const Removal &r : removals)
-        removedIndexes.push_back(r.index);
-    QByteArray out;
-    out.reserve(stream.size());
-    std::vector<qsizetype> removedAt; // old stream positions of removed bytes, in order
-    size_t nextRemoval = 0;
-    for (size_t i = 0; i < records.size(); ++i) {
+    // Close up the table over the removed texts' three bytes (writing never overtakes
+    // reading), move the sheets up behind it and fill the freed end with zeros.
+    qsizetype w = records[sst].at;
+    size_t removal = 0;
+    for (size_t i = sst; i < records.size(); ++i) {
         const Record &r = records[i];
-        QByteArray data = stream.mid(r.at + 4, r.length);
-        qsizetype cut = 0;
-        while (nextRemoval < removals.size() && removals[nextRemoval].record == i) {
-            const qsizetype o = removals[nextRemoval].offset - cut;
-            data.remove(o, 3);
-            removedAt.push_back(r.at + 4 + removals[nextRemoval].offset);
-            cut += 3;
-            ++nextRemoval;
+        const qsizetype headAt = w;
+        std::memmove(sp + w, sp + r.at, 4);
+        w += 4;
+        qsizetype from = r.at + 4;
+        const qsizetype end = from + r.length;
+        for (; removal < removedAt.size() && removedAt[removal] < end; ++removal) {
+            std::memmove(sp + w, sp + from, size_t(removedAt[removal] - from));
+            w += removedAt[removal] - from;
+            from = removedAt[removal] + 3;
         }
-        quint16 type = r.type;
-        if (i == sst)
-            qToLittleEndian<quint32>(unique - quint32(removals.size()), data.data() + 4);
-        if (r.type == kLabelSst && data.size() >= 10) {
-            const quint32 index = u32(data, 6);
+        std::memmove(sp + w, sp + from, size_t(end - from));
+        w += end - from;
+        qToLittleEndian<quint16>(quint16(w - headAt - 4), sp + headAt + 2);
+    }
+    qToLittleEndian<quint32>(unique - quint32(removedAt.size()), sp + records[sst].at + 8);
+    const qsizetype shift = tableEnd - w;
+    const qsizetype restAt = w;
+    std::memmove(sp + w, sp + tableEnd, size_t(size - tableEnd));
+    std::memset(sp + size - shift, 0, size_t(shift));
+
+    // The sheets' offsets (all behind the table) move up; cells of a removed text become blank.
+    for (qsizetype at = 0; at + 8 <= records[sst].at;) {
+        const quint16 type = u16(sp, at), length = u16(sp, at + 2);
+        if (type == kBoundSheet)
+            qToLittleEndian<quint32>(u32(sp, at + 4) - quint32(shift), sp + at + 4);
+        at += 4 + length;
+    }
+    for (qsizetype at = restAt; at + 4 <= size - shift;) {
+        const quint16 type = u16(sp, at), length = u16(sp, at + 2);
+        if (type == 0 && length == 0)
+            break;
+        if (type == kLabelSst && length >= 10 && at + 14 <= size) {
+            const quint32 index = u32(sp, at + 10);
             const auto below = std::lower_bound(removedIndexes.begin(), removedIndexes.end(), index);
             if (below != removedIndexes.end() && *below == index)
-                type = kBlank; // a blank cell, which the reader passes over
+                qToLittleEndian<quint16>(kBlank, sp + at);
             else
-                qToLittleEndian<quint32>(index - quint32(below - removedIndexes.begin()), data.data() + 6);
-        }
-        char head[4];
-        qToLittleEndian<quint16>(type, head);
-        qToLittleEndian<quint16>(quint16(data.size()), head + 2);
-        out.append(head, 4);
-        out.append(data);
-    }
-    // The sheets' offsets move up by the bytes removed before them.
-    for (qsizetype at = 0; at + 4 <= out.size();) {
-        const quint16 type = u16(out, at), length = u16(out, at + 2);
-        if (type == kBoundSheet && length >= 4) {
-            const quint32 old = u32(out, at + 4);
-            const auto before = std::lower_bound(removedAt.begin(), removedAt.end(), qsizetype(old));
-            qToLittleEndian<quint32>(old - quint32(3 * (before - removedAt.begin())), out.data() + at + 4);
+                qToLittleEndian<quint32>(index - quint32(below - removedIndexes.begin()), sp + at + 10);
         }
         at += 4 + length;
     }
-    out.append(QByteArray(stream.size() - out.size(), '\0'));
 
-    for (size_t i = 0; i < place.sectors.size(); ++i) {
-        const qsizetype from = qsizetype(i) * ss;
-        const qsizetype n = std::min(ss, out.size() - from);
-        if (n > 0)
-            std::memcpy(file.data() + (qsizetype(place.sectors[i]) + 1) * ss, out.constData() + from, size_t(n));
-    }
+    if (!contiguous)
+        for (size_t i = 0; i < place.sectors.size(); ++i)
+            std::memcpy(file.data() + (qsizetype(place.sectors[i]) + 1) * ss, sp + qsizetype(i) * ss, size_t(ss));
     QFile copy(target);
     if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -9,7 +9,7 @@ build="${WAYBILL_BUILD_DIR:-$here/build}"
 mode="${1:-}"
 case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core)
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev libfreexl-dev qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core)
 test_packages=(xvfb xauth poppler-utils python3-xlrd sqlcipher)
 packages=("${build_packages[@]}")
 [ "$mode" = test ] && packages+=("${test_packages[@]}")
