@@ -203,7 +203,9 @@ void RecipientImport::prepare(const QString &path, db::Connection &connection)
                                  "手机号码（或 手机）等列名")
                       .arg(kHeaderSearchRows);
     else if (m_rows.empty())
-        m_error = QStringLiteral("没有可以导入的收件人");
+        m_error = m_invalid.empty() && m_duplicates.empty()
+                      ? QStringLiteral("文件中列名行下面没有收件人")
+                      : QStringLiteral("文件中的每一行都因重复或有错误而跳过");
 }
 
 QString RecipientImport::summary() const

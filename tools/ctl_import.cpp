@@ -41,10 +41,14 @@ int ctl::runImport(const QStringList &args)
 
     QTextStream out(stdout);
     auto listSkipped = [&] {
+        if (!import.invalidRows().empty())
+            out << "有错误的行（未导入）：\n";
         for (const RecipientImport::SkippedRow &row : import.invalidRows())
             out << "  " << row.where << "：" << row.reason << '\n';
+        if (!import.duplicateRows().empty())
+            out << "重复的行（未导入）：\n";
         for (const RecipientImport::SkippedRow &row : import.duplicateRows())
-            out << "  " << row.where << "：重复，" << row.reason << '\n';
+            out << "  " << row.where << "：" << row.reason << '\n';
         for (const QString &sheet : import.ignoredSheets())
             out << "  工作表“" << sheet << "”：没有收件人的列名行，未读取\n";
     };
