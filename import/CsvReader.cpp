@@ -45,7 +45,7 @@ std::vector<QStringList> parseRecords(const QString &text, QChar separator, qsiz
     std::vector<QStringList> records;
     QStringList record;
     QString field;
-    bool quoted = false;     // inside a quoted part of a field
+    bool quoted = false;      // inside a quoted part of a field
     bool fieldQuoted = false; // the field began with a quote
     bool any = false;         // the current record has started
     const QChar *p = text.constData();

@@ -67,9 +67,10 @@ SpreadsheetContent readSpreadsheet(const QString &path)
         return readXlsFile(path);
     }
     if (head.startsWith("PK\x03\x04")) {
-        out.error = QStringLiteral("无法读取 %1：这是 .xlsx（Excel 2007 及以后）或其他压缩格式的表格，本程序读不了。"
-                                   "请在表格软件中把它另存为“Excel 97-2003 工作簿 (.xls)”或“CSV”文件后再导入")
-                        .arg(shown);
+        out.error =
+            QStringLiteral("无法读取 %1：这是 .xlsx（Excel 2007 及以后）或其他压缩格式的表格，本程序读不了。"
+                           "请在表格软件中把它另存为“Excel 97-2003 工作簿 (.xls)”或“CSV”文件后再导入")
+                .arg(shown);
         return out;
     }
     const QByteArray bytes = file.readAll();
@@ -152,9 +153,10 @@ void RecipientImport::prepare(const QString &path, db::Connection &connection)
             if (at[required] < 0)
                 missing << columnNames.at(required);
         if (!missing.isEmpty()) {
-            m_error = QStringLiteral("%1缺少必需的列：%2。第一行应写明列名，如 收件人姓名、收件地址、手机号码")
-                          .arg(sheetLabel.isEmpty() ? QStringLiteral("文件") : sheetLabel,
-                               missing.join(QStringLiteral("、")));
+            m_error =
+                QStringLiteral("%1缺少必需的列：%2。第一行应写明列名，如 收件人姓名、收件地址、手机号码")
+                    .arg(sheetLabel.isEmpty() ? QStringLiteral("文件") : sheetLabel,
+                         missing.join(QStringLiteral("、")));
             m_rows.clear();
             return;
         }
@@ -170,8 +172,9 @@ void RecipientImport::prepare(const QString &path, db::Connection &connection)
             }
             if (blank)
                 continue;
-            const QString where = sheetLabel.isEmpty() ? QStringLiteral("第 %1 行").arg(r + 1)
-                                                       : QStringLiteral("%1第 %2 行").arg(sheetLabel).arg(r + 1);
+            const QString where = sheetLabel.isEmpty()
+                                      ? QStringLiteral("第 %1 行").arg(r + 1)
+                                      : QStringLiteral("%1第 %2 行").arg(sheetLabel).arg(r + 1);
             // The add panel's checks, in its order and with its words.
             QString reason;
             if (row.at(kName).isEmpty())
@@ -187,10 +190,9 @@ void RecipientImport::prepare(const QString &path, db::Connection &connection)
             const QString key = duplicateKey(row.at(kName), row.at(kMobile));
             if (seen.contains(key)) {
                 const auto earlier = firstInFile.constFind(key);
-                m_duplicates.push_back(
-                    {where, earlier == firstInFile.cend()
-                                ? QStringLiteral("通讯录中已有同名同手机号码的收件人")
-                                : QStringLiteral("与%1同名同手机号码").arg(*earlier)});
+                m_duplicates.push_back({where, earlier == firstInFile.cend()
+                                                   ? QStringLiteral("通讯录中已有同名同手机号码的收件人")
+                                                   : QStringLiteral("与%1同名同手机号码").arg(*earlier)});
                 continue;
             }
             seen.insert(key);
@@ -199,9 +201,10 @@ void RecipientImport::prepare(const QString &path, db::Connection &connection)
         }
     }
     if (!anyHeader)
-        m_error = QStringLiteral("文件中找不到列名行：前 %1 行里应有 收件人姓名（或 姓名）、收件地址（或 地址）、"
-                                 "手机号码（或 手机）等列名")
-                      .arg(kHeaderSearchRows);
+        m_error =
+            QStringLiteral("文件中找不到列名行：前 %1 行里应有 收件人姓名（或 姓名）、收件地址（或 地址）、"
+                           "手机号码（或 手机）等列名")
+                .arg(kHeaderSearchRows);
     else if (m_rows.empty())
         m_error = m_invalid.empty() && m_duplicates.empty()
                       ? QStringLiteral("文件中列名行下面没有收件人")

@@ -15,10 +15,22 @@ constexpr quint16 kLabelSst = 0x00FD;
 constexpr quint16 kBlank = 0x0201;
 constexpr quint32 kEndOfChain = 0xFFFFFFFE;
 
-quint16 u16(const char *b, qsizetype at) { return qFromLittleEndian<quint16>(b + at); }
-quint32 u32(const char *b, qsizetype at) { return qFromLittleEndian<quint32>(b + at); }
-quint16 u16(const QByteArray &b, qsizetype at) { return u16(b.constData(), at); }
-quint32 u32(const QByteArray &b, qsizetype at) { return u32(b.constData(), at); }
+quint16 u16(const char *b, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(b + at);
+}
+quint32 u32(const char *b, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(b + at);
+}
+quint16 u16(const QByteArray &b, qsizetype at)
+{
+    return u16(b.constData(), at);
+}
+quint32 u32(const QByteArray &b, qsizetype at)
+{
+    return u32(b.constData(), at);
+}
 
 // The sectors of the compound file that hold the Workbook stream, and its length.
 struct StreamPlace
@@ -47,7 +59,8 @@ bool findWorkbook(const QByteArray &file, StreamPlace &place)
     for (int i = 0; i < 109 && fatSectors.size() < fatCount; ++i)
         fatSectors.push_back(u32(file, 0x4C + 4 * i));
     quint32 difat = u32(file, 0x44);
-    for (quint32 guard = 0; fatSectors.size() < fatCount && difat < kEndOfChain && guard < 1u << 20; ++guard) {
+    for (quint32 guard = 0; fatSectors.size() < fatCount && difat < kEndOfChain && guard < 1u << 20;
+         ++guard) {
         const qsizetype at = sectorAt(difat);
         if (at < 0)
             return false;
@@ -78,9 +91,10 @@ bool findWorkbook(const QByteArray &file, StreamPlace &place)
     for (const quint32 d : directory) {
         for (qsizetype e = sectorAt(d); e < sectorAt(d) + ss; e += 128) {
             const int nameBytes = std::min<int>(u16(file, e + 0x40), 64);
-            const QString name =
-                QString::fromUtf16(reinterpret_cast<const char16_t *>(file.constData() + e), std::max(0, nameBytes / 2 - 1));
-            if (file.at(e + 0x42) != 2 || (name != QLatin1String("Workbook") && name != QLatin1String("Book")))
+            const QString name = QString::fromUtf16(reinterpret_cast<const char16_t *>(file.constData() + e),
+                                                    std::max(0, nameBytes / 2 - 1));
+            if (file.at(e + 0x42) != 2 ||
+                (name != QLatin1String("Workbook") && name != QLatin1String("Book")))
                 continue;
             place.size = u32(file, e + 0x78);
             // A small stream lives in the mini stream; our writer never makes one.
@@ -166,7 +180,7 @@ bool copyWithoutEmptySharedTexts(const QString &path, const QString &target)
         }
         return true;
     };
-    std::vector<qsizetype> removedAt;   // stream positions of the removed texts, in order
+    std::vector<qsizetype> removedAt;    // stream positions of the removed texts, in order
     std::vector<quint32> removedIndexes; // their numbers in the table, in order
     for (quint32 i = 0; i < unique; ++i) {
         if (off == dataEnd() && !nextRecord())
@@ -267,7 +281,8 @@ bool copyWithoutEmptySharedTexts(const QString &path, const QString &target)
 
     if (!contiguous)
         for (size_t i = 0; i < place.sectors.size(); ++i)
-            std::memcpy(file.data() + (qsizetype(place.sectors[i]) + 1) * ss, sp + qsizetype(i) * ss, size_t(ss));
+            std::memcpy(file.data() + (qsizetype(place.sectors[i]) + 1) * ss, sp + qsizetype(i) * ss,
+                        size_t(ss));
     QFile copy(target);
     if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

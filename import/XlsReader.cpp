@@ -47,14 +47,16 @@ SpreadsheetContent readWorkbook(const QString &path, const QString &shownPath, b
                 return readWorkbook(copy.fileName(), shownPath, false);
             }
         }
-        out.error = QStringLiteral("无法读取 %1：它不是完整的 Excel 97-2003 工作簿，或含有读取库不接受的内容"
-                                   "（例如长度为 0 的文字单元格）。请在表格软件中打开它，另存为 .xls 或 .csv 后再导入")
+        out.error = QStringLiteral(
+                        "无法读取 %1：它不是完整的 Excel 97-2003 工作簿，或含有读取库不接受的内容"
+                        "（例如长度为 0 的文字单元格）。请在表格软件中打开它，另存为 .xls 或 .csv 后再导入")
                         .arg(shownPath);
         return out;
     }
     unsigned int info = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED) {
-        out.error = QStringLiteral("无法读取 %1：工作簿有密码保护。请在表格软件中去掉密码后再导入").arg(shownPath);
+        out.error =
+            QStringLiteral("无法读取 %1：工作簿有密码保护。请在表格软件中去掉密码后再导入").arg(shownPath);
         return out;
     }
     unsigned int sheetCount = 0;

@@ -18,13 +18,15 @@ RowChoice parsePositionList(const QString &list, int rowCount)
     for (const QString &part : parts) {
         const QRegularExpressionMatch m = item.match(part);
         if (!m.hasMatch()) {
-            choice.error = QStringLiteral("收件人序号列表格式不对：“%1”（应写成 2,5-9 这样的序号和范围）").arg(list);
+            choice.error =
+                QStringLiteral("收件人序号列表格式不对：“%1”（应写成 2,5-9 这样的序号和范围）").arg(list);
             return choice;
         }
         const int first = m.captured(1).toInt();
         const int last = m.captured(2).isEmpty() ? first : m.captured(2).toInt();
         if (last < first) {
-            choice.error = QStringLiteral("收件人序号范围“%1”是倒着写的（应写成小号在前）").arg(part.trimmed());
+            choice.error =
+                QStringLiteral("收件人序号范围“%1”是倒着写的（应写成小号在前）").arg(part.trimmed());
             return choice;
         }
         for (const int position : {first, last})

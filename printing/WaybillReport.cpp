@@ -184,8 +184,10 @@ void WaybillReport::step()
                 break;
         }
     }
-    const bool finished = !m_walking || !m_source || !m_source->isActive() ||
-                          (m_chosenRows ? m_done >= int(m_rows.size()) : m_source->eof() || m_done >= m_source->recordCount());
+    const bool walkedAll =
+        m_source && m_source->isActive() &&
+        (m_chosenRows ? m_done >= int(m_rows.size()) : m_source->eof() || m_done >= walkLength());
+    const bool finished = !m_walking || !m_source || !m_source->isActive() || walkedAll;
     emit pageAvailable(m_pages.count());
     if (finished) {
         m_running = false;

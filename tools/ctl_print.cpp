@@ -99,7 +99,8 @@ int ctl::runPrint(const QStringList &args)
         report.setRecordSource(&recipients);
     }
     if (!recipientList.isEmpty()) {
-        const printing::RowChoice choice = printing::parsePositionList(recipientList, recipients.recordCount());
+        const printing::RowChoice choice =
+            printing::parsePositionList(recipientList, recipients.recordCount());
         if (!choice.error.isEmpty()) {
             fail(choice.error);
             return 1;

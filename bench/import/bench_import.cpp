@@ -57,7 +57,8 @@ int main(int argc, char **argv)
         t.start();
         if (!import.error().isEmpty() || import.commit(connection) != RecipientImport::Outcome::Added ||
             int(import.rowsToAdd().size()) != count) {
-            std::fprintf(stderr, "import failed: %s %s\n", qPrintable(import.error()), qPrintable(import.failure()));
+            std::fprintf(stderr, "import failed: %s %s\n", qPrintable(import.error()),
+                         qPrintable(import.failure()));
             return 1;
         }
         commit.push_back(t.nsecsElapsed() / 1e6);
@@ -74,7 +75,8 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    std::printf("book: %d recipients exported to .xls (%.1f MB), %d runs\n", count, QFileInfo(file).size() / 1e6, runs);
+    std::printf("book: %d recipients exported to .xls (%.1f MB), %d runs\n", count,
+                QFileInfo(file).size() / 1e6, runs);
     std::printf("read and check the file (prepare)      median %8.1f ms\n", bench::median(prepare));
     std::printf("write the rows in one transaction       median %8.1f ms\n", bench::median(commit));
     std::printf("waybillctl import (whole process)       median %8.1f ms\n", bench::median(process));

@@ -15,7 +15,6 @@
 using testsupport::DatabaseFolder;
 using Rows = QVector<QStringList>;
 
-
 namespace {
 
 QStringList person(const QString &name, const QString &address, const QString &mobile,
@@ -85,57 +84,75 @@ void TestRecipientImport::readsFiles_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<Rows>("book");        // recipients already there
-    QTest::addColumn<QString>("error");    // part of the message when nothing can be imported
-    QTest::addColumn<Rows>("added");       // the book's new rows, in order
+    QTest::addColumn<Rows>("book");           // recipients already there
+    QTest::addColumn<QString>("error");       // part of the message when nothing can be imported
+    QTest::addColumn<Rows>("added");          // the book's new rows, in order
     QTest::addColumn<QStringList>("invalid"); // "where: reason" of the rows with errors
     QTest::addColumn<int>("duplicates");
 
-    const QStringList zhang = person(QStringLiteral("张三"), QStringLiteral("北京市海淀区"), QStringLiteral("13811110001"));
+    const QStringList zhang =
+        person(QStringLiteral("张三"), QStringLiteral("北京市海淀区"), QStringLiteral("13811110001"));
 
     QTest::newRow("utf-8 csv, short names, other columns ignored")
-        << QString("a.csv") << utf8("序号,姓名,地址,手机,电话,邮编,公司,备注\n1,张三,北京市海淀区,13811110001,010-1,100080,某公司,放门口\n")
+        << QString("a.csv")
+        << utf8("序号,姓名,地址,手机,电话,邮编,公司,备注\n1,张三,北京市海淀区,13811110001,010-1,100080,"
+                "某公司,放门口\n")
         << Rows() << QString()
-        << Rows{person("张三", "北京市海淀区", "13811110001", "某公司", "100080", "010-1", "放门口")} << QStringList() << 0;
+        << Rows{person("张三", "北京市海淀区", "13811110001", "某公司", "100080", "010-1", "放门口")}
+        << QStringList() << 0;
     QTest::newRow("utf-8 with BOM, semicolons, CRLF, missing optional columns")
-        << QString("b.csv") << utf8("\xEF\xBB\xBF收件人姓名;收件地址;手机号码\r\n张三;北京市海淀区;13811110001\r\n")
-        << Rows() << QString() << Rows{zhang} << QStringList() << 0;
+        << QString("b.csv")
+        << utf8("\xEF\xBB\xBF收件人姓名;收件地址;手机号码\r\n张三;北京市海淀区;13811110001\r\n") << Rows()
+        << QString() << Rows{zhang} << QStringList() << 0;
     QTest::newRow("gb18030, tabs, a title row above the header")
         << QString("c.csv")
-        << gb18030(QStringLiteral("客户名单\n姓名\t地址\t手机\t单位名称\n王五\t广州市天河区\t13733330003\t天河商贸\n"
-                                  "𠀀四\t上海\t13900000004\t\n"))
+        << gb18030(QStringLiteral(
+               "客户名单\n姓名\t地址\t手机\t单位名称\n王五\t广州市天河区\t13733330003\t天河商贸\n"
+               "𠀀四\t上海\t13900000004\t\n"))
         << Rows() << QString()
-        << Rows{person("王五", "广州市天河区", "13733330003", "天河商贸"), person("𠀀四", "上海", "13900000004")}
+        << Rows{person("王五", "广州市天河区", "13733330003", "天河商贸"),
+                person("𠀀四", "上海", "13900000004")}
         << QStringList() << 0;
     QTest::newRow("quotes, separators and line breaks in fields")
         << QString("d.csv")
-        << utf8("姓名,地址,手机,备注\n\"张,三\",\"北京市\n海淀区\",13811110001,\"说\"\"放门口\"\"\"\n\n王五,\"\",1,\n")
-        << Rows() << QString() << Rows{person("张,三", "北京市\n海淀区", "13811110001", {}, {}, {}, "说\"放门口\"")}
+        << utf8("姓名,地址,手机,备注\n\"张,三\",\"北京市\n海淀区\",13811110001,\"说\"\"放门口\"\"\"\n\n王五,"
+                "\"\",1,\n")
+        << Rows() << QString()
+        << Rows{person("张,三", "北京市\n海淀区", "13811110001", {}, {}, {}, "说\"放门口\"")}
         << QStringList{"第 4 行: 收件地址不能为空！"} << 0;
     QTest::newRow("the add panel's checks, in its order")
-        << QString("e.csv") << utf8("姓名,地址,手机\n,,\n张三,,\n,北京,\n张三,北京,\n张三,北京市海淀区,13811110001\n")
-        << Rows() << QString() << Rows{zhang}
-        << QStringList{"第 3 行: 收件地址不能为空！", "第 4 行: 收件人姓名不能为空！", "第 5 行: 手机号码不能为空！"} << 0;
+        << QString("e.csv")
+        << utf8("姓名,地址,手机\n,,\n张三,,\n,北京,\n张三,北京,\n张三,北京市海淀区,13811110001\n") << Rows()
+        << QString() << Rows{zhang}
+        << QStringList{"第 3 行: 收件地址不能为空！", "第 4 行: 收件人姓名不能为空！",
+                       "第 5 行: 手机号码不能为空！"}
+        << 0;
     QTest::newRow("duplicates within the file and against the book")
         << QString("f.csv")
-        << utf8("姓名,地址,手机\n张三,别处,13811110001\n李四,上海,13922220002\n李四,又一处,13922220002\n李四,上海,13922220003\n")
+        << utf8("姓名,地址,手机\n张三,别处,13811110001\n李四,上海,13922220002\n李四,又一处,13922220002\n李四,"
+                "上海,13922220003\n")
         << Rows{zhang} << QString()
-        << Rows{person("李四", "上海", "13922220002"), person("李四", "上海", "13922220003")} << QStringList() << 2;
+        << Rows{person("李四", "上海", "13922220002"), person("李四", "上海", "13922220003")} << QStringList()
+        << 2;
     QTest::newRow("a required column missing")
-        << QString("g.csv") << utf8("姓名,地址,电话\n张三,北京,010-1\n") << Rows() << QStringLiteral("缺少必需的列：手机号码")
+        << QString("g.csv") << utf8("姓名,地址,电话\n张三,北京,010-1\n") << Rows()
+        << QStringLiteral("缺少必需的列：手机号码") << Rows() << QStringList() << 0;
+    QTest::newRow("every row a duplicate")
+        << QString("h.csv") << utf8("姓名,地址,手机\n张三,北京,13811110001\n") << Rows{zhang}
+        << QStringLiteral("每一行都因重复或有错误而跳过") << Rows{zhang} << QStringList() << 1;
+    QTest::newRow("no header") << QString("i.csv") << utf8("a,b,c\n1,2,3\n") << Rows()
+                               << QStringLiteral("找不到列名行") << Rows() << QStringList() << 0;
+    QTest::newRow("an .xlsx file") << QString("j.xlsx")
+                                   << QByteArray("PK\x03\x04\x14\0\0\0", 8) + QByteArray(200, 'x') << Rows()
+                                   << QStringLiteral(".xlsx") << Rows() << QStringList() << 0;
+    QTest::newRow("neither workbook nor text")
+        << QString("k.xls") << QByteArray("\x01\x02\0\0\x05", 5) << Rows() << QStringLiteral("既不是")
         << Rows() << QStringList() << 0;
-    QTest::newRow("every row a duplicate") << QString("h.csv") << utf8("姓名,地址,手机\n张三,北京,13811110001\n") << Rows{zhang}
-                                           << QStringLiteral("每一行都因重复或有错误而跳过") << Rows{zhang} << QStringList() << 1;
-    QTest::newRow("no header") << QString("i.csv") << utf8("a,b,c\n1,2,3\n") << Rows() << QStringLiteral("找不到列名行")
-                               << Rows() << QStringList() << 0;
-    QTest::newRow("an .xlsx file") << QString("j.xlsx") << QByteArray("PK\x03\x04\x14\0\0\0", 8) + QByteArray(200, 'x')
-                                   << Rows() << QStringLiteral(".xlsx") << Rows() << QStringList() << 0;
-    QTest::newRow("neither workbook nor text") << QString("k.xls") << QByteArray("\x01\x02\0\0\x05", 5) << Rows()
-                                               << QStringLiteral("既不是") << Rows() << QStringList() << 0;
 
     // A spreadsheet program's workbook: numbers stored as numbers, two sheets.
     QTest::newRow("numbers stored as numbers, two sheets (xlwt)")
-        << QString("numbers.xls") << readFile(QString::fromLocal8Bit(qgetenv("WAYBILL_TESTDATA")) + "/numbers.xls") << Rows()
+        << QString("numbers.xls")
+        << readFile(QString::fromLocal8Bit(qgetenv("WAYBILL_TESTDATA")) + "/numbers.xls") << Rows()
         << QString()
         << Rows{person("张三", "北京市海淀区中关村大街1号", "13811110001", {}, "100080", {}, "3.5"),
                 person("李四", "上海市浦东新区世纪大道100号", "13922220002", {}, "200120", {}, "2024-05-01"),
@@ -194,9 +211,12 @@ void TestRecipientImport::roundTripOfOurExport()
     // like numbers, empty cells, Chinese and characters beyond the BMP.
     Rows rows;
     for (int i = 0; i < 66000; ++i)
-        rows << QStringList{i % 3 ? QString() : QStringLiteral("公司%1").arg(i), QStringLiteral("收件人%1").arg(i),
-                            QStringLiteral("地址𠀀%1号").arg(i), QStringLiteral("%1").arg(i % 1000, 6, 10, QLatin1Char('0')),
-                            i % 7 ? QString() : QStringLiteral("010-%1").arg(i), QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')),
+        rows << QStringList{i % 3 ? QString() : QStringLiteral("公司%1").arg(i),
+                            QStringLiteral("收件人%1").arg(i),
+                            QStringLiteral("地址𠀀%1号").arg(i),
+                            QStringLiteral("%1").arg(i % 1000, 6, 10, QLatin1Char('0')),
+                            i % 7 ? QString() : QStringLiteral("010-%1").arg(i),
+                            QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')),
                             i % 5 ? QString() : QStringLiteral("放门口, \"轻放\"\n谢谢")};
     DatabaseFolder source;
     source.insert(QStringLiteral("inrxx"), rows);
@@ -226,7 +246,12 @@ void TestRecipientImport::cancelledImportLeavesFileAsItWas()
     folder.insert(QStringLiteral("inrxx"), {person("张三", "北京", "13811110001")});
     QByteArray csv("姓名,地址,手机,备注\n");
     for (int i = 0; i < 20000; ++i)
-        csv += QStringLiteral("收件人%1,很长的地址%2,139%3,%4\n").arg(i).arg(QString(40, QChar(u'路'))).arg(i).arg(i).toUtf8();
+        csv += QStringLiteral("收件人%1,很长的地址%2,139%3,%4\n")
+                   .arg(i)
+                   .arg(QString(40, QChar(u'路')))
+                   .arg(i)
+                   .arg(i)
+                   .toUtf8();
     const QString path = folder.path() + QStringLiteral("/many.csv");
     writeFile(path, csv);
     const QByteArray before = readFile(folder.databasePath());
@@ -256,7 +281,8 @@ void TestRecipientImport::waybillctl()
 {
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("张三", "北京", "13811110001")});
-    writeFile(folder.path() + "/some.csv", utf8("姓名,地址,手机\n张三,北京,13811110001\n,无名,1\n李四,上海,13922220002\n"));
+    writeFile(folder.path() + "/some.csv",
+              utf8("姓名,地址,手机\n张三,北京,13811110001\n,无名,1\n李四,上海,13922220002\n"));
     writeFile(folder.path() + "/none.csv", utf8("姓名,地址,手机\n张三,北京,13811110001\n"));
     auto ctl = [&](const QStringList &args, QString *out = nullptr, QString *err = nullptr) {
         QProcess p;

@@ -30,7 +30,8 @@ private slots:
         QTest::newRow("zero") << "0" << QList<int>() << "没有第 0 个收件人";
         QTest::newRow("backwards") << "5-3" << QList<int>() << "倒着写";
         for (const char *bad : {"", "a", "2;5", "1-", "-3", "1,,2", "1.5", "2 5", "99999999999"})
-            QTest::newRow(qPrintable(QStringLiteral("malformed \"%1\"").arg(bad))) << bad << QList<int>() << "格式不对";
+            QTest::newRow(qPrintable(QStringLiteral("malformed \"%1\"").arg(bad)))
+                << bad << QList<int>() << "格式不对";
     }
 
     void positionList()
@@ -40,7 +41,8 @@ private slots:
         QFETCH(QString, error);
         const printing::RowChoice choice = printing::parsePositionList(list, 10);
         QCOMPARE(QList<int>(choice.rows.begin(), choice.rows.end()), rows);
-        QVERIFY2(error.isEmpty() ? choice.error.isEmpty() : choice.error.contains(error), qPrintable(choice.error));
+        QVERIFY2(error.isEmpty() ? choice.error.isEmpty() : choice.error.contains(error),
+                 qPrintable(choice.error));
     }
 
     void rowsFoundAgainByRowId()
@@ -73,9 +75,9 @@ private slots:
     {
         Book book(10);
         QProcess p;
-        p.start(qEnvironmentVariable("WAYBILLCTL"), {QStringLiteral("print"), QStringLiteral("--recipients"),
-                                                     QStringLiteral("7,2-3"), QStringLiteral("--pdf"),
-                                                     QStringLiteral("set.pdf")});
+        p.start(qEnvironmentVariable("WAYBILLCTL"),
+                {QStringLiteral("print"), QStringLiteral("--recipients"), QStringLiteral("7,2-3"),
+                 QStringLiteral("--pdf"), QStringLiteral("set.pdf")});
         p.waitForFinished(60000);
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(printfixture::pdfPageCount(QStringLiteral("set.pdf")), 3);
@@ -88,8 +90,9 @@ private slots:
         }
         // At the batch places.
         const printing::FieldPlace &name = printing::waybillFields()[7].batch;
-        const auto it = std::find_if(words.begin(), words.end(),
-                                     [](const printfixture::Word &w) { return w.text == QStringLiteral("李四6"); });
+        const auto it = std::find_if(words.begin(), words.end(), [](const printfixture::Word &w) {
+            return w.text == QStringLiteral("李四6");
+        });
         QVERIFY(it != words.end());
         QVERIFY(qAbs(it->top - name.top.mm()) < 0.3);
     }
@@ -99,9 +102,11 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        QTest::newRow("out of range") << QStringList{"--recipients", "2,11"} << 1 << "没有第 11 个收件人（共 10 个）";
+        QTest::newRow("out of range")
+            << QStringList{"--recipients", "2,11"} << 1 << "没有第 11 个收件人（共 10 个）";
         QTest::newRow("malformed") << QStringList{"--recipients", "2;5"} << 1 << "格式不对";
-        QTest::newRow("with --recipient") << QStringList{"--recipients", "2", "--recipient", "3"} << 2 << "只能用其中一个";
+        QTest::newRow("with --recipient")
+            << QStringList{"--recipients", "2", "--recipient", "3"} << 2 << "只能用其中一个";
     }
 
     void waybillctlRefusesABadListAndWritesNothing()
@@ -113,7 +118,8 @@ private slots:
         const QStringList before = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         QProcess p;
         p.start(qEnvironmentVariable("WAYBILLCTL"),
-                QStringList{QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("bad.pdf")} + args);
+                QStringList{QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("bad.pdf")} +
+                    args);
         p.waitForFinished(60000);
         QCOMPARE(p.exitCode(), exitCode);
         const QString err = QString::fromUtf8(p.readAllStandardError());
