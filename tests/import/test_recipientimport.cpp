@@ -158,6 +158,12 @@ void TestRecipientImport::readsFiles_data()
                 person("李四", "上海市浦东新区世纪大道100号", "13922220002", {}, "200120", {}, "2024-05-01"),
                 person("王五", "广州市天河区体育西路2号", "13733330003", "天河商贸")}
         << QStringList() << 0;
+    // Our export with the stream's sectors out of order: the empty text is still taken out.
+    QTest::newRow("our export, sectors out of order")
+        << QString("scattered.xls")
+        << readFile(QString::fromLocal8Bit(qgetenv("WAYBILL_TESTDATA")) + "/scattered.xls") << Rows()
+        << QString() << Rows{person("张三", "地址", "13811110001", "a", "100000", "010-1")} << QStringList()
+        << 0;
     // Our own export: several sheets with a header each, empty cells, empty sheets behind.
     const QStringList header = db::recipientColumns();
     QTest::newRow("our export: several sheets, empty cells")
