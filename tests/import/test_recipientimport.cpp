@@ -113,6 +113,12 @@ void TestRecipientImport::readsFiles_data()
         << Rows{person("王五", "广州市天河区", "13733330003", "天河商贸"),
                 person("𠀀四", "上海", "13900000004")}
         << QStringList() << 0;
+    // A spreadsheet program's "Unicode text": UTF-16 with BOM, tabs.
+    QByteArray unicodeText("\xFF\xFE", 2);
+    const QString tabbed = QStringLiteral("姓名\t地址\t手机\r\n张三\t北京市海淀区\t13811110001\r\n");
+    unicodeText.append(reinterpret_cast<const char *>(tabbed.utf16()), tabbed.size() * 2);
+    QTest::newRow("utf-16 with BOM, tabs")
+        << QString("u.txt") << unicodeText << Rows() << QString() << Rows{zhang} << QStringList() << 0;
     QTest::newRow("quotes, separators and line breaks in fields")
         << QString("d.csv")
         << utf8("姓名,地址,手机,备注\n\"张,三\",\"北京市\n海淀区\",13811110001,\"说\"\"放门口\"\"\"\n\n王五,"
