@@ -66,7 +66,28 @@ PaperCheck WaybillReport::applyPageLayout(QPagedPaintDevice &device)
 
 bool WaybillReport::walksSource() const
 {
-    return m_source && m_source->isActive() && m_source->recordCount() > 0;
+    return m_source && m_source->isActive() && walkLength() > 0;
+}
+
+int WaybillReport::walkLength() const
+{
+    return m_chosenRows ? int(m_rows.size()) : m_source->recordCount();
+}
+
+bool WaybillReport::moveToWalkRow(int index)
+{
+    if (!m_source || !m_source->isActive())
+        return false;
+    if (!m_chosenRows) {
+        // Walking every row moves on with next(), as a dataset is walked everywhere else.
+        if (index > 0)
+            m_source->next();
+        return !m_source->eof();
+    }
+    if (index >= int(m_rows.size()) || m_rows[size_t(index)] >= m_source->recordCount())
+        return false;
+    m_source->setCurrentRow(m_rows[size_t(index)]);
+    return true;
 }
 
 QString WaybillReport::fieldText(const FieldDef &field) const
@@ -122,11 +143,9 @@ PageList WaybillReport::generate()
         printBand(out, font);
         return out;
     }
-    out.pages.reserve(size_t(m_source->recordCount()));
-    while (!m_source->eof()) {
+    out.pages.reserve(size_t(walkLength()));
+    for (int i = 0; moveToWalkRow(i); ++i)
         printBand(out, font);
-        m_source->next();
-    }
     return out;
 }
 
@@ -140,7 +159,7 @@ void WaybillReport::startGeneration()
     if (m_source && m_source->isActive())
         m_source->first();
     m_walking = walksSource();
-    m_total = m_walking ? m_source->recordCount() : 1;
+    m_total = m_walking ? walkLength() : 1;
     m_done = 0;
     emit progressUpdate(0);
     m_stepTimer.start();
@@ -170,15 +189,17 @@ void WaybillReport::step()
     } else {
         // The first page goes out alone, so that a preview shows it at once.
         const bool firstStep = m_done == 0;
-        while (m_source && m_source->isActive() && !m_source->eof()) {
+        while (moveToWalkRow(m_done)) {
             printBand(m_pages, m_font);
-            m_source->next();
             ++m_done;
             if (firstStep || clock.elapsed() >= kStepMs)
                 break;
         }
     }
-    const bool finished = !m_walking || !m_source || !m_source->isActive() || m_source->eof();
+    const bool walkedAll =
+        m_source && m_source->isActive() &&
+        (m_chosenRows ? m_done >= int(m_rows.size()) : m_source->eof() || m_done >= walkLength());
+    const bool finished = !m_walking || !m_source || !m_source->isActive() || walkedAll;
     emit pageAvailable(m_pages.count());
     if (finished) {
         m_running = false;

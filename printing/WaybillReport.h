@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 class QPagedPaintDevice;
 
@@ -38,6 +39,18 @@ public:
     // The dataset whose rows the report walks; none by default.
     void setRecordSource(db::Dataset *dataset) { m_source = dataset; }
     db::Dataset *recordSource() const { return m_source; }
+    // Walk only these rows of the record source (0-based, in this order) instead of all rows;
+    // clearRecordRows() walks all rows again.
+    void setRecordRows(std::vector<int> rows)
+    {
+        m_rows = std::move(rows);
+        m_chosenRows = true;
+    }
+    void clearRecordRows()
+    {
+        m_rows.clear();
+        m_chosenRows = false;
+    }
 
     void setReportTitle(const QString &title) { m_title = title; }
     QString reportTitle() const { return m_title; }
@@ -87,6 +100,9 @@ signals:
 private:
     void step();
     bool walksSource() const;
+    int walkLength() const;
+    // Makes the next row of the walk current; false at the end.
+    bool moveToWalkRow(int index);
     void printBand(PageList &out, int font) const;
     QString fieldText(const FieldDef &field) const;
 
@@ -94,6 +110,8 @@ private:
     QPointer<db::Dataset> m_sender;
     QPointer<db::Dataset> m_recipient;
     QPointer<db::Dataset> m_source;
+    std::vector<int> m_rows;
+    bool m_chosenRows = false;
     QString m_title;
 
     PageList m_pages;

@@ -9,6 +9,7 @@ int runInit(const QStringList &args);
 int runPrint(const QStringList &args);
 int runCalibrate(const QStringList &args);
 int runExport(const QStringList &args);
+int runImport(const QStringList &args);
 
 // Prints "waybillctl: <text>" on stderr.
 void fail(const QString &text);

@@ -5,6 +5,7 @@
 #include "printing/CalibrationPage.h"
 #include "printing/Fonts.h"
 #include "printing/PrinterJob.h"
+#include "printing/RecipientSelection.h"
 #include "printing/WaybillReport.h"
 
 #include <QDir>
@@ -18,8 +19,8 @@
 
 namespace {
 
-const char *kPrintUsage = "用法: waybillctl print --pdf FILE|--printer NAME [--recipient N] [--db PATH]\n"
-                          "                       [--test-page] [--offset DX,DY] [--any-paper]";
+const char *kPrintUsage = "用法: waybillctl print --pdf FILE|--printer NAME [--recipient N | --recipients LIST]\n"
+                          "                       [--db PATH] [--test-page] [--offset DX,DY] [--any-paper]";
 
 int usage(const QString &problem)
 {
@@ -35,6 +36,7 @@ int ctl::runPrint(const QStringList &args)
     int recipient = 0;
     bool testPage = false, anyPaper = false;
     std::optional<printing::PrintOffset> offset;
+    QString recipientList; // --recipients: positions such as 2,5-9, printed at the batch places
     for (int i = 0; i < args.size(); ++i) {
         const QString &option = args.at(i);
         if (option == QLatin1String("--test-page")) {
@@ -47,7 +49,8 @@ int ctl::runPrint(const QStringList &args)
         }
         const bool known = option == QLatin1String("--pdf") || option == QLatin1String("--printer") ||
                            option == QLatin1String("--recipient") || option == QLatin1String("--db") ||
-                           option == QLatin1String("--offset");
+                           option == QLatin1String("--offset") ||
+                           option == QLatin1String("--recipients");
         if (!known)
             return usage(QStringLiteral("未知参数: %1").arg(option));
         if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
@@ -65,6 +68,8 @@ int ctl::runPrint(const QStringList &args)
             if (!error.isEmpty())
                 return usage(error);
             offset = o;
+        } else if (option == QLatin1String("--recipients")) {
+            recipientList = value;
         } else {
             bool ok = false;
             recipient = value.toInt(&ok);
@@ -74,8 +79,10 @@ int ctl::runPrint(const QStringList &args)
     }
     if (pdf.isEmpty() == printerName.isEmpty())
         return usage(QStringLiteral("请给出 --pdf FILE 或 --printer NAME 之一"));
-    if (testPage && (recipient > 0 || !dbPath.isEmpty()))
-        return usage(QStringLiteral("--test-page 不读数据库，不能和 --recipient 或 --db 一起用"));
+    if (recipient > 0 && !recipientList.isEmpty())
+        return usage(QStringLiteral("--recipient 和 --recipients 只能用其中一个"));
+    if (testPage && (recipient > 0 || !recipientList.isEmpty() || !dbPath.isEmpty()))
+        return usage(QStringLiteral("--test-page 不读数据库，不能和 --recipient、--recipients 或 --db 一起用"));
     fonts::installSubstitutions();
 
     // The printer comes first: a missing printer or the wrong paper is found before anything is read.
@@ -138,6 +145,15 @@ int ctl::runPrint(const QStringList &args)
             recipients.setCurrentRow(recipient - 1);
         } else {
             report.setRecordSource(&recipients);
+        }
+        if (!recipientList.isEmpty()) {
+            const printing::RowChoice choice =
+                printing::parsePositionList(recipientList, recipients.recordCount());
+            if (!choice.error.isEmpty()) {
+                fail(choice.error);
+                return 1;
+            }
+            report.setRecordRows(choice.rows);
         }
         pages = report.generate();
         // The waybills still print; the clerk learns which ones to write by hand.

@@ -11,7 +11,7 @@ build="${WAYBILL_BUILD_DIR:-$here/build}"
 mode="${1:-}"
 case "$mode" in run|test|package) ;; *) echo "usage: $0 run|test|package" >&2; exit 2 ;; esac
 
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core)
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlcipher-dev libfreexl-dev qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core)
 # openjdk-17-jdk-headless and libapache-poi-java: Apache POI reads every export back (test only;
 # about 120 MB download with its JRE, measured from the package sizes)
 test_packages=(xvfb xauth poppler-utils python3-xlrd sqlcipher openbox xdotool xclip x11-utils imagemagick
