@@ -1,6 +1,7 @@
 #include "import/RecipientImport.h"
 
 #include "data/Database.h"
+#include "data/FailureText.h"
 #include "import/CsvReader.h"
 #include "import/XlsReader.h"
 
@@ -58,7 +59,7 @@ SpreadsheetContent readSpreadsheet(const QString &path)
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        out.error = QStringLiteral("无法打开 %1：%2").arg(shown, file.errorString());
+        out.error = failures::fileText(QStringLiteral("打开"), file);
         return out;
     }
     const QByteArray head = file.peek(8);
@@ -75,7 +76,7 @@ SpreadsheetContent readSpreadsheet(const QString &path)
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        out.error = QStringLiteral("读取 %1 失败：%2").arg(shown, file.errorString());
+        out.error = failures::fileText(QStringLiteral("读取"), file);
         return out;
     }
     const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
@@ -217,6 +218,25 @@ QString RecipientImport::summary() const
         .arg(m_rows.size())
         .arg(m_duplicates.size())
         .arg(m_invalid.size());
+}
+
+QString RecipientImport::skippedList(int limit) const
+{
+    QStringList lines;
+    int left = 0;
+    auto add = [&](const std::vector<SkippedRow> &rows, const QString &kind) {
+        for (const SkippedRow &row : rows) {
+            if (lines.size() < limit)
+                lines << QStringLiteral("%1（%2）：%3").arg(row.where, kind, row.reason);
+            else
+                ++left;
+        }
+    };
+    add(m_invalid, QStringLiteral("有错误"));
+    add(m_duplicates, QStringLiteral("重复"));
+    if (left > 0)
+        lines << QStringLiteral("…… 另有 %1 行未列出").arg(left);
+    return lines.join(QLatin1Char('\n'));
 }
 
 RecipientImport::Outcome RecipientImport::commit(db::Connection &connection, const Progress &progress)

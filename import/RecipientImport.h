@@ -57,6 +57,9 @@ public:
     // Before anything is written: how many rows will be added, how many duplicates and rows
     // with errors are skipped.
     QString summary() const;
+    // The skipped rows for the summary box, one a line: those with errors, then the duplicates,
+    // each with where it is and why. Past limit lines the rest are counted ("…… 另有 N 行").
+    QString skippedList(int limit) const;
 
     // Adds rowsToAdd() in one transaction. On Cancelled or Failed the book is as it was; on
     // Failed, failure() says why.

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace db {
@@ -18,6 +20,19 @@ struct RowChoice
 {
     std::vector<int> rows;
     QString error; // why the list was refused; rows is then empty
+};
+
+// What a batch prints: the whole book, the rows of the main window's search, or the rows selected
+// in its grid.
+enum class BatchScope { All, Search, Selection };
+
+// How the main window hands its search and selection to the batch window, as rowids (the batch
+// reads through a connection of its own). Either may be unset.
+struct RecipientSets
+{
+    // Empty when no search is active (a search that found nothing gives an empty list).
+    std::function<std::optional<std::vector<qint64>>()> searchRowIds;
+    std::function<std::vector<qint64>()> selectedRowIds;
 };
 
 // Positions and ranges separated by commas, e.g. "2,5-9", among rowCount rows. A malformed list

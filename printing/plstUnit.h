@@ -1,10 +1,15 @@
 #pragma once
 
-// The batch print window: one waybill for every recipient of the address book, read through a
-// connection of its own that is opened again each time the window becomes active.
+// The batch print window: one waybill for every recipient of the address book, or for the rows
+// of the main window's search or grid selection, read through a connection of its own that is
+// opened again each time the window becomes active.
 
 #include "data/Database.h"
+#include "printing/RecipientSelection.h"
 #include "printing/WaybillWindow.h"
+
+class QComboBox;
+class QLabel;
 
 namespace printing {
 class QuickRep;
@@ -25,6 +30,17 @@ public:
 
     printing::QuickRep *QuickRep1Report() const { return m_report; }
 
+    // The main window's search and selection; set by the program entry.
+    printing::RecipientSets recipientSets;
+    // What to print (all recipients, the search, the selection) and how many waybills that is.
+    QComboBox *recipientScope = nullptr;
+    QLabel *recipientCount = nullptr;
+    printing::BatchScope scope() const;
+    void setScope(printing::BatchScope scope);
+    // Finds the chosen rows in this window's dataset, hands them to the report and shows the count.
+    // Returns the number of waybills.
+    int updateChosenRows();
+
     void FormActivate();
     void SpeedButton1Click() override;
 
@@ -32,6 +48,7 @@ protected:
     QString printerName() const override;
     void applyFieldFont(const QFont &font) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     printing::QuickRep *m_report;

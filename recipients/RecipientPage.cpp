@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/FailureText.h"
+#include "import/RecipientImport.h"
 #include "printing/Fonts.h"
 #include "recipients/RecipientExport.h"
 #include "recipients/RecipientSearch.h"
@@ -14,6 +15,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,8 +24,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -39,6 +43,9 @@ const EditPlace kPlaces[7] = {
     {"邮政编码", 696, 22, 752, 20, 115},  {"联系电话", 8, 59, 64, 56, 125},     {"手机号码", 200, 59, 264, 56, 130},
     {"备    注", 400, 59, 464, 56, 225},
 };
+
+// The recipient query's statement when no search is active.
+const char kWholeList[] = "select * from inrxx";
 
 const char *const kAddEdits[7] = {"Edit19", "Edit20", "Edit21", "Edit22", "Edit23", "Edit24", "Edit25"};
 const char *const kModifyEdits[7] = {"Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "Edit17", "Edit18"};
@@ -70,6 +77,64 @@ bool askDeleteConfirmation(QWidget *owner)
     return box.exec() == QMessageBox::Ok;
 }
 
+QString askImportFile(QWidget *owner)
+{
+    static QString lastFolder;
+    const QString chosen = QFileDialog::getOpenFileName(
+        owner, QStringLiteral("导入收件人"), lastFolder,
+        QStringLiteral("表格文件 (*.xls *.csv *.XLS *.CSV *.txt);;所有文件 (*)"));
+    if (!chosen.isEmpty())
+        lastFolder = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+bool askImportSummary(QWidget *owner, const RecipientImport &import)
+{
+    const bool canImport = import.error().isEmpty();
+    QDialog box(owner);
+    box.setObjectName(QStringLiteral("importSummary"));
+    box.setWindowTitle(QStringLiteral("导 入"));
+    box.setWindowModality(Qt::WindowModal);
+    auto *layout = new QVBoxLayout(&box);
+    QString headline = canImport ? import.summary() : QStringLiteral("无法导入：%1。").arg(import.error());
+    if (!canImport && (!import.invalidRows().empty() || !import.duplicateRows().empty()))
+        headline += QLatin1Char('\n') + import.summary();
+    if (!import.ignoredSheets().isEmpty())
+        headline += QStringLiteral("\n没有列名行、未读取的工作表：%1")
+                        .arg(import.ignoredSheets().join(QStringLiteral("、")));
+    if (canImport)
+        headline += QStringLiteral("\n\n新的收件人加在现有收件人之后。要导入吗？");
+    auto *text = new QLabel(headline, &box);
+    text->setObjectName(QStringLiteral("importSummaryText"));
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    const QString skipped = import.skippedList(1000);
+    if (!skipped.isEmpty()) {
+        layout->addWidget(new QLabel(QStringLiteral("跳过的行："), &box));
+        auto *list = new QPlainTextEdit(skipped, &box);
+        list->setObjectName(QStringLiteral("importSkippedRows"));
+        list->setReadOnly(true);
+        list->setLineWrapMode(QPlainTextEdit::NoWrap);
+        list->setMinimumSize(520, 160);
+        layout->addWidget(list);
+    }
+    auto *buttons = new QDialogButtonBox(&box);
+    if (canImport) {
+        QPushButton *yes = buttons->addButton(QStringLiteral("导入"), QDialogButtonBox::AcceptRole);
+        yes->setObjectName(QStringLiteral("importConfirm"));
+        yes->setDefault(true);
+        buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole)
+            ->setObjectName(QStringLiteral("importCancel"));
+    } else {
+        buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole)
+            ->setObjectName(QStringLiteral("importCancel"));
+    }
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    layout->addWidget(buttons);
+    return box.exec() == QDialog::Accepted && canImport;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -79,7 +144,9 @@ RecipientGrid::RecipientGrid(QWidget *parent) : QTableView(parent)
 {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows can be chosen for a batch (Ctrl-, Shift-click, Ctrl+A); modify, delete and the
+    // counters act on the current row only.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSortingEnabled(false);
     setWordWrap(false);
     verticalHeader()->hide();
@@ -165,6 +232,8 @@ RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
     QWidget *page = form->GroupBox2;
     const QFont font = fonts::songPixels(13);
     confirmDelete = askDeleteConfirmation;
+    chooseImportFile = askImportFile;
+    confirmImport = askImportSummary;
     chooseExportFile = [](QWidget *owner) {
         // One dialog for the program's run, so it offers the last name again; no filter, no
         // default suffix, no overwrite question.
@@ -250,6 +319,7 @@ RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
     onClick(form->speedButton(11), &RecipientPage::SpeedButton11Click);
     onClick(form->speedButton(12), &RecipientPage::SpeedButton12Click);
     onClick(form->speedButton(13), &RecipientPage::SpeedButton13Click);
+    onClick(form->speedButton(14), &RecipientPage::SpeedButton14Click);
     onClick(RzBitBtn1, &RecipientPage::RzBitBtn1Click);
     onClick(RzBitBtn2, &RecipientPage::RzBitBtn2Click);
     onClick(RzBitBtn3, &RecipientPage::RzBitBtn3Click);
@@ -444,6 +514,31 @@ void RecipientPage::layoutCounters()
     }
 }
 
+std::vector<qint64> RecipientPage::selectedRowIds() const
+{
+    const db::Dataset &q = m_form->ADOQuery2;
+    std::vector<qint64> rowids;
+    if (!q.isActive())
+        return rowids;
+    for (const QModelIndex &index : DBGridEh1->selectionModel()->selectedRows())
+        if (index.row() < q.recordCount())
+            rowids.push_back(q.rowId(index.row()));
+    return rowids;
+}
+
+std::optional<std::vector<qint64>> RecipientPage::searchRowIds() const
+{
+    const db::Dataset &q = m_form->ADOQuery2;
+    // A search replaces the query's statement; the whole list comes back with "收件信息".
+    if (!q.isActive() || q.sql() == QLatin1String(kWholeList))
+        return std::nullopt;
+    std::vector<qint64> rowids;
+    rowids.reserve(size_t(q.recordCount()));
+    for (int row = 0; row < q.recordCount(); ++row)
+        rowids.push_back(q.rowId(row));
+    return rowids;
+}
+
 void RecipientPage::SpeedButton9Click()
 {
     showAddPanel();
@@ -608,4 +703,61 @@ void RecipientPage::SpeedButton13Click()
         return;
     }
     messages::show(m_form, QStringLiteral("成功导出全部数据!"));
+}
+
+void RecipientPage::SpeedButton14Click()
+{
+    m_form->panel(17)->setColor(buttonFace());
+    const QString path = chooseImportFile(m_form);
+    if (path.isEmpty())
+        return;
+    RecipientImport import;
+    import.prepare(path, m_form->ADOConnection1);
+    const bool readable =
+        import.error().isEmpty() || !import.invalidRows().empty() || !import.duplicateRows().empty();
+    if (!readable) {
+        // Nothing in the file to list: the reason alone.
+        messages::showError(
+            m_form, failures::withReason(QStringLiteral("无法导入收件人，通讯录没有改动。"), import.error()));
+        return;
+    }
+    if (!confirmImport(m_form, import))
+        return;
+
+    const int total = int(import.rowsToAdd().size());
+    QProgressDialog progress(QStringLiteral("正在导入收件人……"), QStringLiteral("取消"), 0, total, m_form);
+    progress.setObjectName(QStringLiteral("importProgress"));
+    progress.setWindowTitle(QStringLiteral("导 入"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setValue(0);
+    const RecipientImport::Outcome outcome =
+        import.commit(m_form->ADOConnection1, [&progress](int done, int) {
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    progress.reset();
+
+    if (outcome == RecipientImport::Outcome::Added) {
+        // The whole list again, standing on the last row added.
+        db::Dataset &q = m_form->ADOQuery2;
+        q.close();
+        q.setSql(QString::fromLatin1(kWholeList));
+        q.open();
+        q.last();
+    }
+    setTotalCounter();
+    setPositionCounter();
+    switch (outcome) {
+    case RecipientImport::Outcome::Added:
+        messages::show(m_form, QStringLiteral("成功导入 %1 个收件人！").arg(total));
+        break;
+    case RecipientImport::Outcome::Cancelled:
+        messages::show(m_form, QStringLiteral("导入已取消，通讯录没有改动。"));
+        break;
+    case RecipientImport::Outcome::Failed:
+        messages::showError(
+            m_form, failures::withReason(QStringLiteral("导入失败，通讯录没有改动！"), import.failure()));
+        break;
+    }
 }

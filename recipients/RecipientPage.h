@@ -2,12 +2,13 @@
 
 // The recipient page of the main window: the add, modify and search panels, the recipient grid
 // with its row numbers and context menu, the record counters, and the operations of the
-// recipient bar (add, modify, delete, search, export).
+// recipient bar (add, modify, delete, search, export, import).
 
 #include <QObject>
 #include <QTableView>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -16,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
+class RecipientImport;
 class RecipientTableModel;
 class TForm1;
 
@@ -57,12 +59,18 @@ public:
     void setTotalCounter();
     void setPositionCounter();
 
+    // The rows a batch may print instead of the whole book, by rowid in table order: the grid's
+    // selected rows, and the rows of the current search (none when no search is active).
+    std::vector<qint64> selectedRowIds() const;
+    std::optional<std::vector<qint64>> searchRowIds() const;
+
     // Handlers of the bar, the panels, the grid and its menu.
     void SpeedButton9Click();  // 添 加
     void SpeedButton10Click(); // 修 改
     void SpeedButton11Click(); // 删 除
     void SpeedButton12Click(); // 查 询
     void SpeedButton13Click(); // 导 出
+    void SpeedButton14Click(); // 导 入
     void RzBitBtn1Click();     // add panel 确 定
     void RzBitBtn2Click();     // modify panel 确 定
     void RzBitBtn3Click();     // search panel 查 询
@@ -73,6 +81,11 @@ public:
     std::function<bool(QWidget *owner)> confirmDelete;
     // The export's save dialog; returns the chosen name or an empty text when cancelled.
     std::function<QString(QWidget *owner)> chooseExportFile;
+    // The import's open dialog (.xls, .csv, all files); an empty text when cancelled.
+    std::function<QString(QWidget *owner)> chooseImportFile;
+    // The summary box before anything is written, with "导入" and "取消": true to import.
+    // When nothing can be imported it only says why (with "关闭") and returns false.
+    std::function<bool(QWidget *owner, const RecipientImport &import)> confirmImport;
 
     QGroupBox *GroupBox3 = nullptr; // search panel
     QGroupBox *GroupBox4 = nullptr; // modify panel

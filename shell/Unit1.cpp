@@ -56,6 +56,7 @@ const ButtonDef kRecipientBar[] = {
     {11, 14, 190, 3, 80, 25, "删 除", ":/icons/delete.png", 16, 5},
     {12, 15, 280, 3, 80, 25, "查 询", ":/icons/search.png", 16, 5},
     {13, 16, 370, 3, 80, 25, "导 出", ":/icons/export.png", 22, 4},
+    {14, 17, 460, 3, 80, 25, "导 入", ":/icons/import.png", 22, 4},
 };
 
 struct HoverRule
@@ -80,13 +81,14 @@ const HoverRule kHoverRules[] = {
     {"SpeedButton10", 11, {2, 3, 4, 10, 14}},
     {"SpeedButton11", 14, {3, 4, 5, 11, 15}},
     {"SpeedButton12", 15, {4, 5, 6, 14, 16}},
-    {"SpeedButton13", 16, {5, 6, 7, 15}},
+    {"SpeedButton13", 16, {5, 6, 7, 15, 17}},
+    {"SpeedButton14", 17, {6, 7, 8, 16}},
     {"Form1", 0, {2, 3, 4, 5, 6, 7, 8, 9, 10}},
     {"Panel1", 0, {2, 3, 4, 5, 6, 7, 8, 9, 10}},
     {"Panel12", 0, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
     {"GroupBox1", 0, {9}},
-    {"Panel13", 0, {14, 15, 16}},
-    {"GroupBox2", 0, {10, 11, 14, 15, 16}},
+    {"Panel13", 0, {14, 15, 16, 17}},
+    {"GroupBox2", 0, {10, 11, 14, 15, 16, 17}},
 };
 
 } // namespace
@@ -169,8 +171,8 @@ void TForm1::setSecondaryWindows(QDialog *sjbfForm, QDialog *stForm, QDialog *pl
 
 void TForm1::buildBars()
 {
-    m_panels.fill(nullptr, 17);
-    m_buttons.fill(nullptr, 14);
+    m_panels.fill(nullptr, 18);
+    m_buttons.fill(nullptr, 15);
 
     Panel1 = new BevelPanel(BevelPanel::Bevel::RaisedInnerLoweredOuter, this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -200,7 +202,7 @@ void TForm1::buildBars()
     };
     build(Panel1, kMainBar, 7);
     build(Panel12, kSenderBar, 1);
-    build(Panel13, kRecipientBar, 5);
+    build(Panel13, kRecipientBar, 6);
 
     for (int x : {5, 95, 185, 275, 365, 455, 545, 635})
         new SeparatorLine(x, 3, 31, Panel1);
@@ -211,7 +213,7 @@ void TForm1::buildBars()
     navigator->hide();
     for (int x : {5, 95})
         new SeparatorLine(x, 2, 26, Panel12);
-    for (int x : {5, 95, 185, 275, 365, 455})
+    for (int x : {5, 95, 185, 275, 365, 455, 545})
         new SeparatorLine(x, 2, 26, Panel13);
 
     auto on = [this](int number, void (TForm1::*handler)()) {

@@ -58,7 +58,8 @@ public:
     QAction *N3 = nullptr;
     QAction *N4 = nullptr;
 
-    // Button panels 2..11 and 14..16 (index by design number), buttons 1..13.
+    // Button panels 2..11 and 14..17 (index by design number), buttons 1..14 (14 and its panel 17,
+    // "导 入", follow the design's numbering).
     BevelPanel *panel(int number) const;
     FlatButton *speedButton(int number) const;
 

@@ -7,6 +7,7 @@
 #include "data/DataFolder.h"
 #include "printing/plstUnit.h"
 #include "printing/stUnit.h"
+#include "recipients/RecipientPage.h"
 #include "shell/Application.h"
 #include "shell/Messages.h"
 #include "shell/StartOptions.h"
@@ -54,7 +55,12 @@ int main(int argc, char **argv)
     Form1.show();
     QDialog *SjbfForm = new TSjbfForm(&Form1.ADOConnection1, &Form1);
     QDialog *StForm = new TStForm(&Form1.ADOQuery1, &Form1.ADOQuery2, &Form1);
-    QDialog *plstForm = new TplstForm(&Form1);
+    auto *plstForm = new TplstForm(&Form1);
+    // The batch window reads its own copy of the book; the main window's search and selection
+    // reach it as rowids.
+    RecipientPage *recipients = Form1.recipientPage();
+    plstForm->recipientSets.searchRowIds = [recipients] { return recipients->searchRowIds(); };
+    plstForm->recipientSets.selectedRowIds = [recipients] { return recipients->selectedRowIds(); };
     Form1.setSecondaryWindows(SjbfForm, StForm, plstForm);
 
     return application.exec();

@@ -600,6 +600,19 @@ const std::vector<IconDesign> &iconDesigns()
                  d.p.drawLine(QPointF(x, 8), QPointF(x, 28));
              arrow(d, QPointF(14, 22), QPointF(31, 22), QColor(40, 100, 210), 5);
          }},
+        {"import.png", 22, 22,
+         [](const Pad &d) {
+             d.rect(QRectF(8.5, 2.5, 21, 26), Qt::white, outlineGrey);
+             d.p.setPen(Qt::NoPen);
+             d.p.setBrush(QColor(30, 130, 70));
+             d.p.drawRect(QRectF(9, 3, 20, 5));
+             d.p.setPen(d.outline(QColor(120, 170, 130)));
+             for (double y = 13; y < 28; y += 5)
+                 d.p.drawLine(QPointF(9, y), QPointF(29, y));
+             for (double x = 15.5; x < 29; x += 7)
+                 d.p.drawLine(QPointF(x, 8), QPointF(x, 28));
+             arrow(d, QPointF(1, 22), QPointF(19, 22), QColor(40, 100, 210), 5);
+         }},
 
         {"preview_zoom_fit.png", 32, 32, [](const Pad &d) { window(d, false); }},
         {"preview_zoom_width.png", 32, 32, [](const Pad &d) { window(d, true); }},

@@ -124,9 +124,10 @@ export LANG=C.UTF-8 XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work}
 
 # Client-area points of the controls (the windows are laid out in fixed pixels).
 main_recipients=(50 19) main_single=(320 19) main_batch=(410 19) main_backup=(230 19)
-bar_modify=(140 52) bar_search=(320 52) bar_export=(410 52)
+bar_modify=(140 52) bar_search=(320 52) bar_export=(410 52) bar_import=(500 52)
 add_company=(150 111) add_name=(350 111) add_address=(600 111) add_mobile=(350 149) add_ok=(840 150)
-grid_row1=(300 225) grid_row2=(300 246)
+grid_row1=(300 225) grid_row2=(300 246) grid_row4=(300 274) grid_row6=(300 308)
+batch_scope=(300 15)
 search_name=(180 130) search_ok=(593 131)
 print_button=(50 14)
 prev_fit=(37 31) prev_100=(153 31) prev_next=(327 31) prev_setup=(443 31) prev_print=(501 31) prev_close=(559 31)
@@ -266,6 +267,76 @@ for r in range(s.nrows): print("|".join(str(v) for v in s.row_values(r)))' "$wor
 echo "$rows" | sed -n 2p | grep -q "^华东电子有限公司|张三|上海市浦东新区世纪大道100号|.*|13900001111|" || fail "export row 2: $rows"
 echo "$rows" | sed -n 3p | grep -q "^北方机械厂|李四光|" || fail "export row 3: $rows"
 shot 06-end
+
+step "import a GB18030 CSV through 导 入"
+printf '姓名,地址,手机,公司\n王五,"广州市天河区体育西路1号, 3楼",13700003333,南方贸易\n赵六,,13600004444,\n张三,上海,13900001111,\n' |
+  iconv -f UTF-8 -t GB18030 >"$work/clients.csv"
+click "$main" "${bar_import[@]}"
+filedialog "导入收件人" "$work/clients.csv"
+window "导 入" >/dev/null
+shot 07-import-summary
+xdotool key Return; sleep 0.8                         # 导入 is the default button
+window "提示" >/dev/null
+xdotool key Return; sleep 0.4
+got=$(sql 'select 收件人姓名||"|"||收件地址 from inrxx order by rowid;' "$prog/data.mdb")
+[ "$got" = $'张三|上海市浦东新区世纪大道100号\n李四光|北京市海淀区中关村大街27号\n王五|广州市天河区体育西路1号, 3楼' ] ||
+  fail "data.mdb after the CSV import: $got"
+
+step "import another book's .xls export through 导 入"
+other=$work/other
+mkdir -p "$other"
+(cd "$other" && "$prog/waybillctl" init . >/dev/null &&
+  printf '收件人姓名,收件地址,手机号码\n孙七,杭州,13500005555\n周八,南京,13400006666\n吴九,成都,13300007777\n李四光,北京,13800002222\n' >in.csv &&
+  "$prog/waybillctl" import in.csv >/dev/null && "$prog/waybillctl" export other.xls >/dev/null) ||
+  fail "could not make the other book's export"
+click "$main" "${bar_import[@]}"
+filedialog "导入收件人" "$other/other.xls"
+window "导 入" >/dev/null
+shot 08-import-summary-xls
+xdotool key Return; sleep 0.8
+window "提示" >/dev/null
+xdotool key Return; sleep 0.4
+got=$(sql 'select group_concat(收件人姓名, ",") from inrxx;' "$prog/data.mdb")
+[ "$got" = "张三,李四光,王五,孙七,周八,吴九" ] || fail "names after the .xls import: $got"
+shot 09-imported
+
+step "batch print three selected rows to PDF"
+click "$main" "${grid_row2[@]}"
+xdotool keydown ctrl; sleep 0.1
+click "$main" "${grid_row4[@]}"
+click "$main" "${grid_row6[@]}"
+xdotool keyup ctrl; sleep 0.2
+click "$main" "${main_batch[@]}"
+batch=$(window "批量打印EMS快递单") || exit 1
+click "$batch" "${batch_scope[@]}"
+xdotool key Down Down Return; sleep 0.4
+shot 10-batch-chosen
+click "$batch" "${print_button[@]}"
+preview=$(window "打印预览") || exit 1
+click "$preview" "${prev_setup[@]}"
+window "打印机设置" >/dev/null
+pdf=$work/chosen.pdf
+xdotool key alt+f; typeover "$pdf"
+xdotool key Return; sleep 0.5
+gone "打印机设置"
+window "打印预览" >/dev/null
+click "$preview" "${prev_print[@]}"
+for i in $(seq 1 50); do [ -s "$pdf" ] && break; sleep 0.1; done
+[ -s "$pdf" ] || fail "no PDF was written to $pdf"
+sleep 0.5
+[ "$(pdfinfo "$pdf" | awk '/^Pages:/{print $2}')" = 3 ] || fail "the chosen rows' PDF has not three pages"
+for page in 1 2 3; do
+  name=$(echo "李四光 孙七 吴九" | cut -d' ' -f$page)
+  text=$(pdftotext -f $page -l $page "$pdf" - 2>&1)
+  echo "$text" | grep -q "$name" || fail "page $page lacks $name: $text"
+done
+pdftotext "$pdf" - | grep -q -e 张三 -e 王五 -e 周八 && fail "the PDF holds a recipient that was not selected"
+click "$preview" "${prev_close[@]}"
+gone "打印预览"
+window "批量打印EMS快递单" >/dev/null
+xdotool key Escape
+gone "批量打印EMS快递单"
+main=$(window "朴桥EMS快递单打印软件 V3\.1\(专业版\)") || exit 1
 
 step "quit"
 xdotool key --window "$main" alt+F4 2>/dev/null || true

@@ -5,14 +5,19 @@
 #include "printing/plstUnit.h"
 #include "printing/stUnit.h"
 #include "recipients/RecipientPage.h"
+#include "recipients/RecipientTableModel.h"
 #include "shell/Application.h"
 #include "shell/Controls.h"
 #include "shell/Unit1.h"
 #include "testsupport.h"
 
+#include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTest>
 #include <QTimer>
 
@@ -63,6 +68,8 @@ private slots:
     void previewOpensAndReturnsWhenClosed();
     void batchPrintsEveryRecipientWhateverTheSearch();
     void batchReadsAfreshAtEveryActivation();
+    void batchPrintsTheChosenRowsInTableOrder_data();
+    void batchPrintsTheChosenRowsInTableOrder();
     void batchWithoutDatabasePrintsOneBlankPage();
     void fontChoice();
     void hoverOfThePrintButton();
@@ -295,3 +302,62 @@ void TestPrintWindows::calibrationDialogIsAWindowModalChild()
 
 QTEST_MAIN(TestPrintWindows)
 #include "test_printwindows.moc"
+
+void TestPrintWindows::batchPrintsTheChosenRowsInTableOrder_data()
+{
+    QTest::addColumn<int>("scope");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("all") << int(printing::BatchScope::All)
+                         << QStringList{"甲", "乙乙", "丙丙丙", "乙乙乙乙", "戊"};
+    QTest::newRow("search") << int(printing::BatchScope::Search) << QStringList{"乙乙", "乙乙乙乙"};
+    QTest::newRow("selection") << int(printing::BatchScope::Selection) << QStringList{"甲", "丙丙丙", "戊"};
+}
+
+void TestPrintWindows::batchPrintsTheChosenRowsInTableOrder()
+{
+    QFETCH(int, scope);
+    QFETCH(QStringList, names);
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("outrxx"), {kSender});
+    folder.insert(QStringLiteral("inrxx"),
+                  {person("甲"), person("乙乙"), person("丙丙丙"), person("乙乙乙乙"), person("戊")});
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    TplstForm batch(&form);
+    batch.recipientSets.searchRowIds = [page] { return page->searchRowIds(); };
+    batch.recipientSets.selectedRowIds = [page] { return page->selectedRowIds(); };
+    auto *items = static_cast<QStandardItemModel *>(batch.recipientScope->model());
+
+    // Selected bottom-up: the pages still come in table order.
+    QItemSelectionModel *selection = page->DBGridEh1->selectionModel();
+    for (int row : {4, 0, 2})
+        selection->select(page->model->index(row, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    batch.FormActivate();
+    QVERIFY(!items->item(int(printing::BatchScope::Search))->isEnabled()); // no search yet
+    if (scope == int(printing::BatchScope::Search)) {
+        page->Edit15->setText(QStringLiteral("乙"));
+        page->RzBitBtn3Click();
+        QCOMPARE(form.ADOQuery2.recordCount(), 2);
+    }
+    // A recipient added by another copy of the program since: "all" prints it, the others do not.
+    folder.insert(QStringLiteral("inrxx"), {person("己")});
+    if (scope == int(printing::BatchScope::All))
+        names << QStringLiteral("己");
+
+    batch.FormActivate();
+    batch.setScope(printing::BatchScope(scope));
+    QCOMPARE(batch.scope(), printing::BatchScope(scope));
+    QCOMPARE(batch.recipientCount->text(), QStringLiteral("共 %1 张快递单").arg(names.size()));
+    const auto pages = pageTexts(*batch.QuickRep1Report());
+    QCOMPARE(pages.size(), names.size());
+    for (int i = 0; i < pages.size(); ++i) {
+        QVERIFY2(pages[i].contains(names[i]), qPrintable(pages[i].join('|')));
+        QVERIFY(pages[i].contains(QStringLiteral("王经理")));
+    }
+    // Opened again, the window starts from the whole book.
+    batch.show();
+    QCOMPARE(batch.scope(), printing::BatchScope::All);
+    QVERIFY(log.errors.isEmpty());
+}

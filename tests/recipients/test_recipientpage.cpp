@@ -6,13 +6,19 @@
 #include "shell/Unit1.h"
 #include "testsupport.h"
 
+#include <QCryptographicHash>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using testsupport::DatabaseFolder;
 using testsupport::MessageLog;
@@ -48,6 +54,40 @@ QStringList gridColumn(RecipientPage *page, int logical)
     return out;
 }
 
+// Answers the import's summary box with the button named (importConfirm or importCancel) once it
+// is open, and keeps what it said.
+struct SummaryAnswer
+{
+    QString headline;
+    QString skipped;
+    bool seen = false;
+};
+
+void answerImportSummary(QWidget *form, const QString &button, SummaryAnswer *answer)
+{
+    auto *poll = new QTimer(form);
+    QObject::connect(poll, &QTimer::timeout, form, [=] {
+        auto *box = form->findChild<QDialog *>(QStringLiteral("importSummary"));
+        if (!box || !box->isVisible())
+            return;
+        poll->deleteLater();
+        answer->seen = true;
+        answer->headline = box->findChild<QLabel *>(QStringLiteral("importSummaryText"))->text();
+        if (auto *list = box->findChild<QPlainTextEdit *>(QStringLiteral("importSkippedRows")))
+            answer->skipped = list->toPlainText();
+        box->findChild<QPushButton *>(button)->click();
+    });
+    poll->start(10);
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
 } // namespace
 
 class TestRecipientPage : public QObject
@@ -72,6 +112,10 @@ private slots:
     void failedWriteLeavesListAndCountersWhole_data();
     void failedWriteLeavesListAndCountersWhole();
     void longCountsShowWhole();
+    void importButton();
+    void importOfAnUnreadableFile_data();
+    void importOfAnUnreadableFile();
+    void severalRowsSelectedModifyAndDeleteTheCurrentOne();
 };
 
 void TestRecipientPage::addValidation_data()
@@ -548,3 +592,134 @@ void TestRecipientPage::longCountsShowWhole()
 
 QTEST_MAIN(TestRecipientPage)
 #include "test_recipientpage.moc"
+
+void TestRecipientPage::importButton()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2")});
+    const QString csv = folder.path() + QStringLiteral("/客户.csv");
+    {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("姓名,地址,手机,公司\n"
+                "丙,\"北京市, 3号\",3,丙公司\n"
+                "甲,某地,1,\n" // already in the book
+                "丁,,4,\n"     // no address
+                "戊,上海,5,戊公司\n");
+    }
+    MessageLog log;
+    TForm1 form;
+    RecipientPage *page = form.recipientPage();
+    QCOMPARE(form.speedButton(14)->text(), QStringLiteral("导 入"));
+    form.ADOQuery2.setCurrentRow(0);
+    QString chosen;
+    page->chooseImportFile = [&](QWidget *) { return chosen; };
+
+    page->SpeedButton14Click(); // the file dialog cancelled
+    QVERIFY(log.messages.isEmpty() && log.errors.isEmpty());
+
+    // Cancelled at the summary: the file is not touched.
+    chosen = csv;
+    const QByteArray before = fileHash(folder.databasePath());
+    SummaryAnswer answer;
+    answerImportSummary(&form, QStringLiteral("importCancel"), &answer);
+    QTest::mouseClick(form.speedButton(14), Qt::LeftButton);
+    QVERIFY(answer.seen);
+    QVERIFY2(answer.headline.contains(QStringLiteral("将导入 2 个收件人；跳过重复 1 行，有错误 1 行。")),
+             qPrintable(answer.headline));
+    QCOMPARE(answer.skipped, QStringLiteral("第 4 行（有错误）：收件地址不能为空！\n"
+                                            "第 3 行（重复）：通讯录中已有同名同手机号码的收件人"));
+    QVERIFY(log.messages.isEmpty() && log.errors.isEmpty());
+    QCOMPARE(fileHash(folder.databasePath()), before);
+    QCOMPARE(counters(page), QStringLiteral("1/2"));
+
+    // Confirmed: the rows go in after the others, the list is read again, the counters follow.
+    SummaryAnswer confirmed;
+    answerImportSummary(&form, QStringLiteral("importConfirm"), &confirmed);
+    QTest::mouseClick(form.speedButton(14), Qt::LeftButton);
+    QVERIFY(confirmed.seen);
+    QCOMPARE(log.messages, QStringList{"成功导入 2 个收件人！"});
+    QVERIFY(log.errors.isEmpty());
+    const auto rows = folder.rows(QStringLiteral("inrxx"));
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[2].mid(0, 3), (QStringList{"丙公司", "丙", "北京市, 3号"}));
+    QCOMPARE(rows[3].at(1), QStringLiteral("戊"));
+    QCOMPARE(gridColumn(page, 2), (QStringList{"甲", "乙", "丙", "戊"}));
+    QCOMPARE(counters(page), QStringLiteral("4/4"));
+}
+
+void TestRecipientPage::importOfAnUnreadableFile_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no such file
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << QByteArray() << "无法打开";
+    QTest::newRow("xlsx") << QByteArray("PK\x03\x04rest of a zip") << ".xlsx";
+    QTest::newRow("no header") << QByteArray("a,b\n1,2\n") << "找不到列名行";
+}
+
+void TestRecipientPage::importOfAnUnreadableFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"), {person("甲", "1")});
+    const QString path = folder.path() + QStringLiteral("/名单.xlsx");
+    if (!content.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    const QByteArray before = fileHash(folder.databasePath());
+    MessageLog log;
+    TForm1 form;
+    form.recipientPage()->chooseImportFile = [&](QWidget *) { return path; };
+    form.recipientPage()->SpeedButton14Click();
+    QCOMPARE(log.errors.size(), 1);
+    QVERIFY2(log.errors[0].startsWith(QStringLiteral("无法导入收件人，通讯录没有改动。")),
+             qPrintable(log.errors[0]));
+    QVERIFY2(log.errors[0].contains(message), qPrintable(log.errors[0]));
+    QVERIFY(!log.errors[0].contains(QStringLiteral("No such file")) ||
+            log.errors[0].contains(QStringLiteral("不存在")));
+    QCOMPARE(fileHash(folder.databasePath()), before);
+}
+
+void TestRecipientPage::severalRowsSelectedModifyAndDeleteTheCurrentOne()
+{
+    DatabaseFolder folder;
+    folder.insert(QStringLiteral("inrxx"),
+                  {person("甲", "1"), person("乙", "2"), person("丙", "3"), person("丁", "4")});
+    MessageLog log;
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    RecipientPage *page = form.recipientPage();
+    RecipientGrid *grid = page->DBGridEh1;
+    auto rowCentre = [grid](int row) { return grid->visualRect(grid->model()->index(row, 2)).center(); };
+
+    // Ctrl+A selects every row, whole rows.
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(grid->selectionModel()->selectedRows().size(), 4);
+    QCOMPARE(page->selectedRowIds().size(), size_t(4));
+
+    // A click, a Ctrl-click and a Shift-click: rows 0, 2 and 3; the current row is the last clicked.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(3));
+    QCOMPARE(grid->selectionModel()->selectedRows().size(), 3);
+    QCOMPARE(grid->selectionModel()->selectedIndexes().size(), 3 * grid->model()->columnCount());
+    QCOMPARE(form.ADOQuery2.currentRow(), 3);
+    QCOMPARE(counters(page), QStringLiteral("4/4"));
+    QVERIFY(!page->searchRowIds().has_value());
+
+    // Modify loads the current row only.
+    page->SpeedButton10Click();
+    QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("丁"));
+    // Delete removes the current row only.
+    page->confirmDelete = [](QWidget *) { return true; };
+    page->SpeedButton11Click();
+    QCOMPARE(gridColumn(page, 2), (QStringList{"甲", "乙", "丙"}));
+    QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 3);
+    QCOMPARE(page->Label31->text(), QStringLiteral("3"));
+    QVERIFY(log.errors.isEmpty());
+}

@@ -120,13 +120,14 @@ void TestMainWindow::hoverHighlight_data()
     QTest::newRow("修 改") << "SpeedButton10" << 11 << QList<int>{2, 3, 4, 10, 14};
     QTest::newRow("删 除") << "SpeedButton11" << 14 << QList<int>{3, 4, 5, 11, 15};
     QTest::newRow("查 询") << "SpeedButton12" << 15 << QList<int>{4, 5, 6, 14, 16};
-    QTest::newRow("导 出") << "SpeedButton13" << 16 << QList<int>{5, 6, 7, 15};
+    QTest::newRow("导 出") << "SpeedButton13" << 16 << QList<int>{5, 6, 7, 15, 17};
+    QTest::newRow("导 入") << "SpeedButton14" << 17 << QList<int>{6, 7, 8, 16};
     QTest::newRow("window") << "Form1" << 0 << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10};
     QTest::newRow("main bar") << "Panel1" << 0 << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10};
     QTest::newRow("sender bar") << "Panel12" << 0 << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     QTest::newRow("sender page") << "GroupBox1" << 0 << QList<int>{9};
-    QTest::newRow("recipient bar") << "Panel13" << 0 << QList<int>{14, 15, 16};
-    QTest::newRow("recipient page") << "GroupBox2" << 0 << QList<int>{10, 11, 14, 15, 16};
+    QTest::newRow("recipient bar") << "Panel13" << 0 << QList<int>{14, 15, 16, 17};
+    QTest::newRow("recipient page") << "GroupBox2" << 0 << QList<int>{10, 11, 14, 15, 16, 17};
 }
 
 void TestMainWindow::hoverHighlight()
@@ -136,7 +137,7 @@ void TestMainWindow::hoverHighlight()
     QFETCH(QList<int>, reset);
     DatabaseFolder folder;
     TForm1 form;
-    const QList<int> all{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 14, 15, 16};
+    const QList<int> all{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 14, 15, 16, 17};
     const QColor marker(1, 2, 3);
     for (int n : all)
         form.panel(n)->setColor(marker);

@@ -75,7 +75,7 @@ void TestPictures::picturesAreBuiltIn_data()
     QTest::newRow("blank form") << ":/blankform.jpg" << QSize(1800, 997);
     QTest::newRow("app") << ":/icons/app.png" << QSize(64, 64);
     for (const char *name : {"main_recipients", "main_sender", "main_backup", "main_print_single",
-                             "main_print_batch", "main_help", "main_exit", "export"})
+                             "main_print_batch", "main_help", "main_exit", "export", "import"})
         QTest::newRow(name) << QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)) << QSize(22, 22);
     for (const char *name : {"save", "add", "modify", "delete", "search", "ok", "find", "printer16"})
         QTest::newRow(name) << QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)) << QSize(16, 16);
