@@ -1,15 +1,14 @@
 #include "recipients/RecipientPage.h"
 
+#include "addressbook/RecipientExport.h"
+#include "addressbook/RecipientSearch.h"
+#include "addressbook/RecipientTableModel.h"
 #include "data/Database.h"
 #include "data/FailureText.h"
 #include "import/RecipientImport.h"
 #include "printing/Fonts.h"
-#include "recipients/RecipientExport.h"
-#include "recipients/RecipientSearch.h"
-#include "recipients/RecipientTableModel.h"
-#include "shell/Controls.h"
-#include "shell/Messages.h"
-#include "shell/Unit1.h"
+#include "widgets/Controls.h"
+#include "widgets/Messages.h"
 
 #include <QAction>
 #include <QDialog>
@@ -39,8 +38,9 @@ struct EditPlace
 
 // The seven edits of the add and modify panels, in column order.
 const EditPlace kPlaces[7] = {
-    {"单位名称", 8, 22, 64, 20, 125},     {"收件人姓名", 194, 22, 264, 20, 130}, {"收件地址", 401, 22, 464, 20, 225},
-    {"邮政编码", 696, 22, 752, 20, 115},  {"联系电话", 8, 59, 64, 56, 125},     {"手机号码", 200, 59, 264, 56, 130},
+    {"单位名称", 8, 22, 64, 20, 125},    {"收件人姓名", 194, 22, 264, 20, 130},
+    {"收件地址", 401, 22, 464, 20, 225}, {"邮政编码", 696, 22, 752, 20, 115},
+    {"联系电话", 8, 59, 64, 56, 125},    {"手机号码", 200, 59, 264, 56, 130},
     {"备    注", 400, 59, 464, 56, 225},
 };
 
@@ -56,7 +56,7 @@ struct GridColumn
     int width;
 };
 const GridColumn kGridColumns[] = {{"序号", 45},     {"单位名称", 150}, {"收件人姓名", 75}, {"收件地址", 230},
-                                   {"邮政编码", 70}, {"联系电话", 100}, {"手机号码", 100}, {"备注", 110}};
+                                   {"邮政编码", 70}, {"联系电话", 100}, {"手机号码", 100},  {"备注", 110}};
 
 QLabel *label(const QString &text, int x, int y, QWidget *parent, const QFont &font)
 {
@@ -227,9 +227,11 @@ void RecipientGrid::openFindDialog()
 // ---------------------------------------------------------------------------------------------
 // RecipientPage
 
-RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
+RecipientPage::RecipientPage(const Parts &parts, QObject *parent)
+    : QObject(parent), m_form(parts.window), m_connection(parts.connection), m_query(parts.recipientQuery),
+      m_clearBarHighlight(parts.clearBarHighlight), m_pageBox(parts.pageBox)
 {
-    QWidget *page = form->GroupBox2;
+    QWidget *page = parts.pageBox;
     const QFont font = fonts::songPixels(13);
     confirmDelete = askDeleteConfirmation;
     chooseImportFile = askImportFile;
@@ -249,46 +251,49 @@ RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
         return lastName;
     };
 
-    GroupBox3 = buildPanel("GroupBox3", QStringLiteral("查 询"));
-    GroupBox4 = buildPanel("GroupBox4", QStringLiteral("修 改"));
-    GroupBox5 = buildPanel("GroupBox5", QStringLiteral("添 加"));
+    searchPanel = buildPanel("GroupBox3", QStringLiteral("查 询"));
+    modifyPanel = buildPanel("GroupBox4", QStringLiteral("修 改"));
+    addPanel = buildPanel("GroupBox5", QStringLiteral("添 加"));
 
-    addEdits = buildEdits(GroupBox5, kAddEdits, true);
-    modifyEdits = buildEdits(GroupBox4, kModifyEdits, false);
+    addEdits = buildEdits(addPanel, kAddEdits, true);
+    modifyEdits = buildEdits(modifyPanel, kModifyEdits, false);
     m_modifyChanged.assign(7, false);
     for (size_t i = 0; i < modifyEdits.size(); ++i)
         connect(modifyEdits[i], &QLineEdit::textEdited, this, [this, i] { m_modifyChanged[i] = true; });
 
-    RzBitBtn1 = new PictureButton(QStringLiteral("确 定"), QStringLiteral(":/icons/ok.png"), 16, GroupBox5);
-    RzBitBtn1->setObjectName(QStringLiteral("RzBitBtn1"));
-    RzBitBtn1->setGeometry(776, 56, 80, 22);
-    RzBitBtn1->setToolTip(QStringLiteral("确定要添加收件人信息"));
-    RzBitBtn2 = new PictureButton(QStringLiteral("确 定"), QStringLiteral(":/icons/ok.png"), 16, GroupBox4);
-    RzBitBtn2->setObjectName(QStringLiteral("RzBitBtn2"));
-    RzBitBtn2->setGeometry(776, 56, 80, 22);
-    RzBitBtn2->setToolTip(QStringLiteral("确定要修改收件人信息"));
+    addConfirmButton =
+        new PictureButton(QStringLiteral("确 定"), QStringLiteral(":/icons/ok.png"), 16, addPanel);
+    addConfirmButton->setObjectName(QStringLiteral("RzBitBtn1"));
+    addConfirmButton->setGeometry(776, 56, 80, 22);
+    addConfirmButton->setToolTip(QStringLiteral("确定要添加收件人信息"));
+    modifyConfirmButton =
+        new PictureButton(QStringLiteral("确 定"), QStringLiteral(":/icons/ok.png"), 16, modifyPanel);
+    modifyConfirmButton->setObjectName(QStringLiteral("RzBitBtn2"));
+    modifyConfirmButton->setGeometry(776, 56, 80, 22);
+    modifyConfirmButton->setToolTip(QStringLiteral("确定要修改收件人信息"));
 
-    label(QStringLiteral("收件人姓名"), 24, 40, GroupBox3, font);
-    Edit15 = new QLineEdit(GroupBox3);
-    Edit15->setObjectName(QStringLiteral("Edit15"));
-    Edit15->setGeometry(95, 38, 130, 19);
-    label(QStringLiteral("手机号码"), 248, 40, GroupBox3, font);
-    Edit16 = new QLineEdit(GroupBox3);
-    Edit16->setObjectName(QStringLiteral("Edit16"));
-    Edit16->setGeometry(305, 38, 130, 19);
-    for (QLineEdit *e : {Edit15, Edit16}) {
+    label(QStringLiteral("收件人姓名"), 24, 40, searchPanel, font);
+    searchNameEdit = new QLineEdit(searchPanel);
+    searchNameEdit->setObjectName(QStringLiteral("Edit15"));
+    searchNameEdit->setGeometry(95, 38, 130, 19);
+    label(QStringLiteral("手机号码"), 248, 40, searchPanel, font);
+    searchMobileEdit = new QLineEdit(searchPanel);
+    searchMobileEdit->setObjectName(QStringLiteral("Edit16"));
+    searchMobileEdit->setGeometry(305, 38, 130, 19);
+    for (QLineEdit *e : {searchNameEdit, searchMobileEdit}) {
         e->setFont(font);
         e->setFrame(false);
     }
-    RzBitBtn3 = new PictureButton(QStringLiteral("查 询"), QStringLiteral(":/icons/find.png"), 16, GroupBox3);
-    RzBitBtn3->setObjectName(QStringLiteral("RzBitBtn3"));
-    RzBitBtn3->setGeometry(528, 37, 80, 22);
-    RzBitBtn3->setToolTip(QStringLiteral("查询收件人信息"));
-    for (QToolButton *b : {RzBitBtn1, RzBitBtn2, RzBitBtn3})
+    searchButton =
+        new PictureButton(QStringLiteral("查 询"), QStringLiteral(":/icons/find.png"), 16, searchPanel);
+    searchButton->setObjectName(QStringLiteral("RzBitBtn3"));
+    searchButton->setGeometry(528, 37, 80, 22);
+    searchButton->setToolTip(QStringLiteral("查询收件人信息"));
+    for (QToolButton *b : {addConfirmButton, modifyConfirmButton, searchButton})
         b->setFont(font);
 
-    GroupBox3->hide();
-    GroupBox4->hide();
+    searchPanel->hide();
+    modifyPanel->hide();
 
     buildGrid();
     buildMenu();
@@ -299,30 +304,25 @@ RecipientPage::RecipientPage(TForm1 *form) : QObject(form), m_form(form)
         int x;
         const char *text;
     };
-    const Fixed fixed[] = {{"Label32", 13, "当前第"}, {"Label33", 55, ""},  {"Label34", 92, "条记录"}, {"Label35", 133, "，"},
-                           {"Label29", 150, "共有"},  {"Label31", 180, ""}, {"Label30", 216, "条记录。"}};
+    const Fixed fixed[] = {{"Label32", 13, "当前第"},   {"Label33", 55, ""},      {"Label34", 92, "条记录"},
+                           {"Label35", 133, "，"},      {"Label29", 150, "共有"}, {"Label31", 180, ""},
+                           {"Label30", 216, "条记录。"}};
     for (const Fixed &f : fixed) {
         QLabel *l = label(QString::fromUtf8(f.text), f.x, 492, page, font);
         l->setObjectName(QString::fromLatin1(f.name));
         m_counterLine.emplace_back(l, f.x);
         if (qstrcmp(f.name, "Label33") == 0)
-            Label33 = l;
+            positionCounter = l;
         if (qstrcmp(f.name, "Label31") == 0)
-            Label31 = l;
+            totalCounter = l;
     }
 
     auto onClick = [this](QToolButton *button, void (RecipientPage::*handler)()) {
         connect(button, &QToolButton::clicked, this, [this, handler] { handle(handler); });
     };
-    onClick(form->speedButton(9), &RecipientPage::SpeedButton9Click);
-    onClick(form->speedButton(10), &RecipientPage::SpeedButton10Click);
-    onClick(form->speedButton(11), &RecipientPage::SpeedButton11Click);
-    onClick(form->speedButton(12), &RecipientPage::SpeedButton12Click);
-    onClick(form->speedButton(13), &RecipientPage::SpeedButton13Click);
-    onClick(form->speedButton(14), &RecipientPage::SpeedButton14Click);
-    onClick(RzBitBtn1, &RecipientPage::RzBitBtn1Click);
-    onClick(RzBitBtn2, &RecipientPage::RzBitBtn2Click);
-    onClick(RzBitBtn3, &RecipientPage::RzBitBtn3Click);
+    onClick(addConfirmButton, &RecipientPage::addRecipient);
+    onClick(modifyConfirmButton, &RecipientPage::saveModifiedRecipient);
+    onClick(searchButton, &RecipientPage::searchRecipients);
 }
 
 void RecipientPage::handle(void (RecipientPage::*handler)())
@@ -339,7 +339,7 @@ void RecipientPage::run(const std::function<void()> &action)
             // A write that failed changed neither the file nor the rows held here: leave the
             // edit, and the grid, counters and panels show the rows as they are, ready for a
             // retry. The typed texts stay in their panel.
-            db::Dataset &q = m_form->ADOQuery2;
+            db::Dataset &q = (*m_query);
             q.cancel();
             if (q.isActive())
                 emit q.currentChanged(q.currentRow());
@@ -352,14 +352,15 @@ void RecipientPage::run(const std::function<void()> &action)
 
 QGroupBox *RecipientPage::buildPanel(const char *name, const QString &caption)
 {
-    auto *box = new QGroupBox(caption, m_form->GroupBox2);
+    auto *box = new QGroupBox(caption, m_pageBox);
     box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(25, 16, 880, 97);
     box->setFont(fonts::songPixels(13, true));
     return box;
 }
 
-std::vector<QLineEdit *> RecipientPage::buildEdits(QGroupBox *panel, const char *const names[7], bool requiredMarks)
+std::vector<QLineEdit *> RecipientPage::buildEdits(QGroupBox *panel, const char *const names[7],
+                                                   bool requiredMarks)
 {
     const QFont font = fonts::songPixels(13);
     std::vector<QLineEdit *> edits;
@@ -391,35 +392,38 @@ void RecipientPage::buildGrid()
     QStringList titles;
     for (const GridColumn &c : kGridColumns)
         titles << QString::fromUtf8(c.title);
-    DBGridEh1 = new RecipientGrid(m_form->GroupBox2);
-    DBGridEh1->setObjectName(QStringLiteral("DBGridEh1"));
-    DBGridEh1->setGeometry(5, 128, 919, 360);
-    DBGridEh1->setFont(fonts::songPixels(13));
-    DBGridEh1->setToolTip(QStringLiteral("双击可以修改收件人信息！"));
-    model = new RecipientTableModel(m_form->DataSource1.DataSet, titles, this);
-    model->setRowHint(DBGridEh1->toolTip());
-    DBGridEh1->setModel(model);
+    recipientGrid = new RecipientGrid(m_pageBox);
+    recipientGrid->setObjectName(QStringLiteral("DBGridEh1"));
+    recipientGrid->setGeometry(5, 128, 919, 360);
+    recipientGrid->setFont(fonts::songPixels(13));
+    recipientGrid->setToolTip(QStringLiteral("双击可以修改收件人信息！"));
+    model = new RecipientTableModel(m_query, titles, this);
+    model->setRowHint(recipientGrid->toolTip());
+    recipientGrid->setModel(model);
     for (int i = 0; i < titles.size(); ++i)
-        DBGridEh1->setColumnWidth(i, kGridColumns[i].width);
+        recipientGrid->setColumnWidth(i, kGridColumns[i].width);
     // Row numbers up to seven digits show whole.
-    DBGridEh1->setColumnWidth(0, std::max(kGridColumns[0].width,
-                                          QFontMetrics(DBGridEh1->font()).horizontalAdvance(QStringLiteral("0000000")) + 10));
-    DBGridEh1->verticalHeader()->setDefaultSectionSize(QFontMetrics(DBGridEh1->font()).height() + 4);
-    QHeaderView *h = DBGridEh1->horizontalHeader();
+    recipientGrid->setColumnWidth(
+        0, std::max(kGridColumns[0].width,
+                    QFontMetrics(recipientGrid->font()).horizontalAdvance(QStringLiteral("0000000")) + 10));
+    recipientGrid->verticalHeader()->setDefaultSectionSize(QFontMetrics(recipientGrid->font()).height() + 4);
+    QHeaderView *h = recipientGrid->horizontalHeader();
     h->setFont(fonts::songPixels(13, true));
     h->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: rgb(204,213,205); color: black;"
                                     " border: 1px solid rgb(160,160,160); border-top: 0; border-left: 0; }"));
     bindGridToDataset();
 
-    connect(DBGridEh1, &RecipientGrid::cellClicked, this, [this] { handle(&RecipientPage::DBGridEh1CellClick); });
-    connect(DBGridEh1, &QTableView::doubleClicked, this, [this] { handle(&RecipientPage::DBGridEh1DblClick); });
+    connect(recipientGrid, &RecipientGrid::cellClicked, this,
+            [this] { handle(&RecipientPage::gridCellClicked); });
+    connect(recipientGrid, &QTableView::doubleClicked, this,
+            [this] { handle(&RecipientPage::gridDoubleClicked); });
 }
 
 void RecipientPage::bindGridToDataset()
 {
-    db::Dataset *ds = m_form->DataSource1.DataSet;
+    db::Dataset *ds = m_query;
     // The grid's current row is the dataset's current row, both ways.
-    connect(DBGridEh1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(recipientGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this, ds](const QModelIndex &current) {
                 if (m_syncing || !current.isValid() || !ds->isActive())
                     return;
@@ -433,11 +437,11 @@ void RecipientPage::bindGridToDataset()
         m_syncing = true;
         if (row >= 0 && row < model->rowCount()) {
             const QModelIndex index = model->index(row, 0);
-            DBGridEh1->selectionModel()->setCurrentIndex(
-                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            DBGridEh1->scrollTo(index);
+            recipientGrid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                        QItemSelectionModel::Rows);
+            recipientGrid->scrollTo(index);
         } else {
-            DBGridEh1->selectionModel()->clear();
+            recipientGrid->selectionModel()->clear();
         }
         m_syncing = false;
     };
@@ -447,58 +451,58 @@ void RecipientPage::bindGridToDataset()
 
 void RecipientPage::buildMenu()
 {
-    PopupMenu2 = new QMenu(DBGridEh1);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    gridMenu = new QMenu(recipientGrid);
+    gridMenu->setObjectName(QStringLiteral("PopupMenu2"));
     auto item = [this](const char *name, const QString &caption, std::function<void()> action) {
-        QAction *a = PopupMenu2->addAction(caption);
+        QAction *a = gridMenu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, [this, action] { run(action); });
     };
-    item("N5", QStringLiteral("添 加"), [this] { SpeedButton9Click(); });
-    item("N6", QStringLiteral("修 改"), [this] { SpeedButton10Click(); });
-    item("N7", QStringLiteral("删 除"), [this] { SpeedButton11Click(); });
-    item("N8", QStringLiteral("查 询"), [this] { SpeedButton12Click(); });
-    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N9"));
-    item("N10", QStringLiteral("单张打印"), [this] { m_form->SpeedButton4Click(); });
-    item("N11", QStringLiteral("批量打印"), [this] { m_form->SpeedButton5Click(); });
-    DBGridEh1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBGridEh1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu2->popup(DBGridEh1->viewport()->mapToGlobal(pos)); });
+    item("N5", QStringLiteral("添 加"), [this] { startAdding(); });
+    item("N6", QStringLiteral("修 改"), [this] { startModifying(); });
+    item("N7", QStringLiteral("删 除"), [this] { deleteRecipient(); });
+    item("N8", QStringLiteral("查 询"), [this] { startSearching(); });
+    gridMenu->addSeparator()->setObjectName(QStringLiteral("N9"));
+    item("N10", QStringLiteral("单张打印"), [this] { emit singlePrintRequested(); });
+    item("N11", QStringLiteral("批量打印"), [this] { emit batchPrintRequested(); });
+    recipientGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(recipientGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { gridMenu->popup(recipientGrid->viewport()->mapToGlobal(pos)); });
 }
 
 void RecipientPage::showAddPanel()
 {
-    GroupBox3->hide();
-    GroupBox4->hide();
-    GroupBox5->show();
+    searchPanel->hide();
+    modifyPanel->hide();
+    addPanel->show();
 }
 
 void RecipientPage::showModifyPanel()
 {
-    GroupBox3->hide();
-    GroupBox4->show();
-    GroupBox5->hide();
+    searchPanel->hide();
+    modifyPanel->show();
+    addPanel->hide();
 }
 
 void RecipientPage::showSearchPanel()
 {
-    GroupBox3->show();
-    GroupBox4->hide();
-    GroupBox5->hide();
-    Edit15->clear();
-    Edit16->clear();
+    searchPanel->show();
+    modifyPanel->hide();
+    addPanel->hide();
+    searchNameEdit->clear();
+    searchMobileEdit->clear();
 }
 
 void RecipientPage::setTotalCounter()
 {
-    Label31->setText(QString::number(m_form->ADOQuery2.recordCount()));
+    totalCounter->setText(QString::number((*m_query).recordCount()));
     layoutCounters();
 }
 
 void RecipientPage::setPositionCounter()
 {
-    const int recNo = m_form->ADOQuery2.recNo();
-    Label33->setText(recNo == -1 ? QStringLiteral("0") : QString::number(recNo));
+    const int recNo = (*m_query).recNo();
+    positionCounter->setText(recNo == -1 ? QStringLiteral("0") : QString::number(recNo));
     layoutCounters();
 }
 
@@ -516,11 +520,11 @@ void RecipientPage::layoutCounters()
 
 std::vector<qint64> RecipientPage::selectedRowIds() const
 {
-    const db::Dataset &q = m_form->ADOQuery2;
+    const db::Dataset &q = (*m_query);
     std::vector<qint64> rowids;
     if (!q.isActive())
         return rowids;
-    for (const QModelIndex &index : DBGridEh1->selectionModel()->selectedRows())
+    for (const QModelIndex &index : recipientGrid->selectionModel()->selectedRows())
         if (index.row() < q.recordCount())
             rowids.push_back(q.rowId(index.row()));
     return rowids;
@@ -528,7 +532,7 @@ std::vector<qint64> RecipientPage::selectedRowIds() const
 
 std::optional<std::vector<qint64>> RecipientPage::searchRowIds() const
 {
-    const db::Dataset &q = m_form->ADOQuery2;
+    const db::Dataset &q = (*m_query);
     // A search replaces the query's statement; the whole list comes back with "收件信息".
     if (!q.isActive() || q.sql() == QLatin1String(kWholeList))
         return std::nullopt;
@@ -539,27 +543,27 @@ std::optional<std::vector<qint64>> RecipientPage::searchRowIds() const
     return rowids;
 }
 
-void RecipientPage::SpeedButton9Click()
+void RecipientPage::startAdding()
 {
     showAddPanel();
 }
 
-void RecipientPage::SpeedButton10Click()
+void RecipientPage::startModifying()
 {
     loadModifyPanel();
 }
 
-void RecipientPage::DBGridEh1DblClick()
+void RecipientPage::gridDoubleClicked()
 {
     loadModifyPanel();
 }
 
-void RecipientPage::DBGridEh1CellClick()
+void RecipientPage::gridCellClicked()
 {
     setPositionCounter();
 }
 
-void RecipientPage::SpeedButton12Click()
+void RecipientPage::startSearching()
 {
     showSearchPanel();
 }
@@ -567,7 +571,7 @@ void RecipientPage::SpeedButton12Click()
 void RecipientPage::loadModifyPanel()
 {
     showModifyPanel();
-    db::Dataset &q = m_form->ADOQuery2;
+    db::Dataset &q = (*m_query);
     const QStringList columns = db::recipientColumns();
     for (int i = 0; i < 7; ++i)
         modifyEdits[size_t(i)]->setText(q.fieldText(columns.at(i)));
@@ -583,9 +587,9 @@ void RecipientPage::emptyModifyPanel()
     m_modifyChanged.assign(7, false);
 }
 
-void RecipientPage::RzBitBtn1Click()
+void RecipientPage::addRecipient()
 {
-    db::Dataset &q = m_form->ADOQuery2;
+    db::Dataset &q = (*m_query);
     // The first missing required field only; blanks are content.
     const char *missing = nullptr;
     if (addEdits[1]->text().isEmpty())
@@ -610,9 +614,9 @@ void RecipientPage::RzBitBtn1Click()
     setPositionCounter();
 }
 
-void RecipientPage::RzBitBtn2Click()
+void RecipientPage::saveModifiedRecipient()
 {
-    db::Dataset &q = m_form->ADOQuery2;
+    db::Dataset &q = (*m_query);
     // The row written is the one loaded into the panel, wherever the grid stands now.
     const int row = q.isActive() && m_modifyRowId >= 0 ? q.rowOfRowId(m_modifyRowId) : -1;
     if (row < 0) {
@@ -639,12 +643,12 @@ void RecipientPage::RzBitBtn2Click()
     emptyModifyPanel();
 }
 
-void RecipientPage::SpeedButton11Click()
+void RecipientPage::deleteRecipient()
 {
-    db::Dataset &q = m_form->ADOQuery2;
-    m_form->panel(14)->setColor(buttonFace());
+    db::Dataset &q = (*m_query);
+    m_clearBarHighlight(14);
     if (q.recNo() == -1) {
-        Label33->setText(QStringLiteral("0"));
+        positionCounter->setText(QStringLiteral("0"));
         layoutCounters();
         messages::show(m_form, QStringLiteral("不能删除空信息！"));
     } else {
@@ -663,10 +667,10 @@ void RecipientPage::SpeedButton11Click()
     setTotalCounter();
 }
 
-void RecipientPage::RzBitBtn3Click()
+void RecipientPage::searchRecipients()
 {
-    const QString name = Edit15->text();
-    const QString mobile = Edit16->text();
+    const QString name = searchNameEdit->text();
+    const QString mobile = searchMobileEdit->text();
     SearchStatement search;
     if (!name.isEmpty() && mobile.isEmpty())
         search = containsSearch(QStringLiteral("收件人姓名"), name);
@@ -674,13 +678,13 @@ void RecipientPage::RzBitBtn3Click()
         search = containsSearch(QStringLiteral("手机号码"), mobile);
     else
         return;
-    db::Dataset &q = m_form->ADOQuery2;
+    db::Dataset &q = (*m_query);
     q.close();
     q.setSql(search.sql, search.params);
     q.open();
 }
 
-void RecipientPage::SpeedButton13Click()
+void RecipientPage::exportRecipients()
 {
     const QString chosen = chooseExportFile(m_form);
     if (chosen.isEmpty())
@@ -692,27 +696,28 @@ void RecipientPage::SpeedButton13Click()
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     progress.setValue(0);
-    const QString error = exportDataset(m_form->ADOQuery2, fileName, [&progress](int done, int all) {
+    const QString error = exportDataset((*m_query), fileName, [&progress](int done, int all) {
         progress.setValue(all > 0 ? int(qint64(done) * 100 / all) : 100);
     });
     progress.reset();
     if (!error.isEmpty()) {
         // Nothing was written: the file is renamed into place only when complete.
         messages::showError(m_form, failures::withReason(QStringLiteral("数据导出失败，请重试！"),
-                                                         failures::writeText(QStringLiteral("写入导出文件"), fileName, error)));
+                                                         failures::writeText(QStringLiteral("写入导出文件"),
+                                                                             fileName, error)));
         return;
     }
     messages::show(m_form, QStringLiteral("成功导出全部数据!"));
 }
 
-void RecipientPage::SpeedButton14Click()
+void RecipientPage::importRecipients()
 {
-    m_form->panel(17)->setColor(buttonFace());
+    m_clearBarHighlight(17);
     const QString path = chooseImportFile(m_form);
     if (path.isEmpty())
         return;
     RecipientImport import;
-    import.prepare(path, m_form->ADOConnection1);
+    import.prepare(path, *m_connection);
     const bool readable =
         import.error().isEmpty() || !import.invalidRows().empty() || !import.duplicateRows().empty();
     if (!readable) {
@@ -731,16 +736,15 @@ void RecipientPage::SpeedButton14Click()
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     progress.setValue(0);
-    const RecipientImport::Outcome outcome =
-        import.commit(m_form->ADOConnection1, [&progress](int done, int) {
-            progress.setValue(done);
-            return !progress.wasCanceled();
-        });
+    const RecipientImport::Outcome outcome = import.commit(*m_connection, [&progress](int done, int) {
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    });
     progress.reset();
 
     if (outcome == RecipientImport::Outcome::Added) {
         // The whole list again, standing on the last row added.
-        db::Dataset &q = m_form->ADOQuery2;
+        db::Dataset &q = (*m_query);
         q.close();
         q.setSql(QString::fromLatin1(kWholeList));
         q.open();

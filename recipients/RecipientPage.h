@@ -19,7 +19,11 @@ class QMenu;
 class QToolButton;
 class RecipientImport;
 class RecipientTableModel;
-class TForm1;
+class BevelPanel;
+namespace db {
+class Connection;
+class Dataset;
+} // namespace db
 
 // The grid: read-only, whole-row selection, resizable and movable columns, sort markers that
 // only toggle, and a find dialog on Ctrl+F.
@@ -48,7 +52,17 @@ class RecipientPage : public QObject
 {
     Q_OBJECT
 public:
-    explicit RecipientPage(TForm1 *form);
+    // What the page works in and on; the window that owns it hands these over.
+    struct Parts
+    {
+        QWidget *window = nullptr;  // owner of the page's boxes and dialogs
+        QWidget *pageBox = nullptr; // where the panels and the grid are built
+        db::Connection *connection = nullptr;
+        db::Dataset *recipientQuery = nullptr;
+        // Resets the hover highlight of the bar's button panel N after its button was used.
+        std::function<void(int panel)> clearBarHighlight;
+    };
+    explicit RecipientPage(const Parts &parts, QObject *parent = nullptr);
 
     // Panel switching.
     void showAddPanel();
@@ -65,17 +79,17 @@ public:
     std::optional<std::vector<qint64>> searchRowIds() const;
 
     // Handlers of the bar, the panels, the grid and its menu.
-    void SpeedButton9Click();  // 添 加
-    void SpeedButton10Click(); // 修 改
-    void SpeedButton11Click(); // 删 除
-    void SpeedButton12Click(); // 查 询
-    void SpeedButton13Click(); // 导 出
-    void SpeedButton14Click(); // 导 入
-    void RzBitBtn1Click();     // add panel 确 定
-    void RzBitBtn2Click();     // modify panel 确 定
-    void RzBitBtn3Click();     // search panel 查 询
-    void DBGridEh1DblClick();
-    void DBGridEh1CellClick();
+    void startAdding();           // 添 加
+    void startModifying();        // 修 改
+    void deleteRecipient();       // 删 除
+    void startSearching();        // 查 询
+    void exportRecipients();      // 导 出
+    void importRecipients();      // 导 入
+    void addRecipient();          // add panel 确 定
+    void saveModifiedRecipient(); // modify panel 确 定
+    void searchRecipients();      // search panel 查 询
+    void gridDoubleClicked();
+    void gridCellClicked();
 
     // The delete confirmation ("Confirm", "Delete record?", OK and Cancel); replaceable in tests.
     std::function<bool(QWidget *owner)> confirmDelete;
@@ -87,23 +101,33 @@ public:
     // When nothing can be imported it only says why (with "关闭") and returns false.
     std::function<bool(QWidget *owner, const RecipientImport &import)> confirmImport;
 
-    QGroupBox *GroupBox3 = nullptr; // search panel
-    QGroupBox *GroupBox4 = nullptr; // modify panel
-    QGroupBox *GroupBox5 = nullptr; // add panel
-    RecipientGrid *DBGridEh1 = nullptr;
+    QGroupBox *searchPanel = nullptr; // search panel
+    QGroupBox *modifyPanel = nullptr; // modify panel
+    QGroupBox *addPanel = nullptr;    // add panel
+    RecipientGrid *recipientGrid = nullptr;
     RecipientTableModel *model = nullptr;
-    QLabel *Label31 = nullptr; // total counter
-    QLabel *Label33 = nullptr; // position counter
-    QMenu *PopupMenu2 = nullptr;
+    QLabel *totalCounter = nullptr;    // total counter
+    QLabel *positionCounter = nullptr; // position counter
+    QMenu *gridMenu = nullptr;
 
     // Add panel edits, modify panel edits (both in column order) and the search edits.
     std::vector<QLineEdit *> addEdits;
     std::vector<QLineEdit *> modifyEdits;
-    QLineEdit *Edit15 = nullptr;
-    QLineEdit *Edit16 = nullptr;
-    QToolButton *RzBitBtn1 = nullptr;
-    QToolButton *RzBitBtn2 = nullptr;
-    QToolButton *RzBitBtn3 = nullptr;
+    QLineEdit *searchNameEdit = nullptr;
+    QLineEdit *searchMobileEdit = nullptr;
+    QToolButton *addConfirmButton = nullptr;
+    QToolButton *modifyConfirmButton = nullptr;
+    QToolButton *searchButton = nullptr;
+
+    // Runs a handler the way every button of the page runs: a failure is shown in the error box
+    // and the grid, counters and panels show the file's rows again. The recipient bar's buttons
+    // belong to the main window, which connects them through this.
+    void handle(void (RecipientPage::*handler)());
+
+signals:
+    // The grid's menu asks for the print windows; the window that owns the page opens them.
+    void singlePrintRequested();
+    void batchPrintRequested();
 
 private:
     QGroupBox *buildPanel(const char *name, const QString &caption);
@@ -113,14 +137,16 @@ private:
     void bindGridToDataset();
     void loadModifyPanel();
     void emptyModifyPanel();
-    void handle(void (RecipientPage::*handler)());
     void run(const std::function<void()> &action);
     void layoutCounters();
 
-    TForm1 *m_form;
+    QWidget *m_form;
+    db::Connection *m_connection;
+    db::Dataset *m_query;
+    std::function<void(int panel)> m_clearBarHighlight;
+    QWidget *m_pageBox;
     std::vector<bool> m_modifyChanged;
     qint64 m_modifyRowId = -1; // the row loaded into the modify panel
     bool m_syncing = false;
     std::vector<std::pair<QLabel *, int>> m_counterLine; // the labels under the grid, design x
-
 };

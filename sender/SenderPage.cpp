@@ -2,7 +2,7 @@
 
 #include "data/Database.h"
 #include "printing/Fonts.h"
-#include "shell/Messages.h"
+#include "widgets/Messages.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -21,21 +21,20 @@ struct Row
 
 // One row per column of outrxx, in table order.
 const Row kRows[] = {
-    {"Edit1", 120, 46, 305, "单位名称：", 48, 0},
-    {"Edit2", 120, 82, 121, "寄件人姓名：", 84, 248},
-    {"Edit3", 120, 118, 441, "寄件地址：", 120, 568},
-    {"Edit4", 120, 154, 121, "邮政编码：", 156, 0},
-    {"Edit5", 120, 190, 169, "联系电话：", 192, 0},
-    {"Edit6", 120, 226, 169, "手机号码：", 228, 296},
+    {"Edit1", 120, 46, 305, "单位名称：", 48, 0},     {"Edit2", 120, 82, 121, "寄件人姓名：", 84, 248},
+    {"Edit3", 120, 118, 441, "寄件地址：", 120, 568}, {"Edit4", 120, 154, 121, "邮政编码：", 156, 0},
+    {"Edit5", 120, 190, 169, "联系电话：", 192, 0},   {"Edit6", 120, 226, 169, "手机号码：", 228, 296},
     {"Edit7", 120, 262, 121, "签    名：", 264, 0},
 };
 
 } // namespace
 
-SenderPage::SenderPage(QWidget *page, db::Dataset *senderQuery, QObject *parent) : QObject(parent), m_query(senderQuery)
+SenderPage::SenderPage(QWidget *page, db::Dataset *senderQuery, QObject *parent)
+    : QObject(parent), m_query(senderQuery)
 {
     const QFont font = fonts::songPixels(13);
-    QLineEdit **edits[] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7};
+    QLineEdit **edits[] = {&companyEdit, &nameEdit,   &addressEdit,  &postcodeEdit,
+                           &phoneEdit,   &mobileEdit, &signatureEdit};
     int i = 0;
     for (const Row &row : kRows) {
         auto *label = new QLabel(QString::fromUtf8(row.label), page);
@@ -67,7 +66,8 @@ SenderPage::SenderPage(QWidget *page, db::Dataset *senderQuery, QObject *parent)
 
 QLineEdit *SenderPage::edit(int column) const
 {
-    QLineEdit *const edits[] = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7};
+    QLineEdit *const edits[] = {companyEdit, nameEdit,   addressEdit,  postcodeEdit,
+                                phoneEdit,   mobileEdit, signatureEdit};
     return edits[column];
 }
 
@@ -81,15 +81,15 @@ void SenderPage::load()
 bool SenderPage::save(QWidget *messageOwner)
 {
     // Only the first missing field is reported; blanks are content, nothing is trimmed.
-    if (Edit2->text().isEmpty()) {
+    if (nameEdit->text().isEmpty()) {
         messages::show(messageOwner, QStringLiteral("寄件人姓名不能为空！"));
         return false;
     }
-    if (Edit3->text().isEmpty()) {
+    if (addressEdit->text().isEmpty()) {
         messages::show(messageOwner, QStringLiteral("寄件地址不能为空！"));
         return false;
     }
-    if (Edit6->text().isEmpty()) {
+    if (mobileEdit->text().isEmpty()) {
         messages::show(messageOwner, QStringLiteral("手机号码不能为空！"));
         return false;
     }

@@ -26,13 +26,13 @@ public:
     // creating it when the table is empty. Returns true when the row was written.
     bool save(QWidget *messageOwner);
 
-    QLineEdit *Edit1 = nullptr;
-    QLineEdit *Edit2 = nullptr;
-    QLineEdit *Edit3 = nullptr;
-    QLineEdit *Edit4 = nullptr;
-    QLineEdit *Edit5 = nullptr;
-    QLineEdit *Edit6 = nullptr;
-    QLineEdit *Edit7 = nullptr;
+    QLineEdit *companyEdit = nullptr;
+    QLineEdit *nameEdit = nullptr;
+    QLineEdit *addressEdit = nullptr;
+    QLineEdit *postcodeEdit = nullptr;
+    QLineEdit *phoneEdit = nullptr;
+    QLineEdit *mobileEdit = nullptr;
+    QLineEdit *signatureEdit = nullptr;
 
 private:
     QLineEdit *edit(int column) const;

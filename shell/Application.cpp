@@ -1,7 +1,7 @@
 #include "shell/Application.h"
 
 #include "printing/Fonts.h"
-#include "shell/Messages.h"
+#include "widgets/Messages.h"
 
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -24,8 +24,8 @@ void app::configure()
     fonts::installSubstitutions();
     // Qt's own dialogs (file, font, print) and buttons in Chinese.
     auto *translator = new QTranslator(qApp);
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;

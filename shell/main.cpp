@@ -2,16 +2,16 @@
 // order (main window, backup, single print, batch print), shows the main window and runs until
 // it closes.
 
-#include "backup/sjbfUnit.h"
+#include "backup/BackupWindow.h"
 #include "data/CheckedSaveFile.h"
 #include "data/DataFolder.h"
-#include "printing/plstUnit.h"
-#include "printing/stUnit.h"
+#include "printwindows/BatchWaybillWindow.h"
+#include "printwindows/SingleWaybillWindow.h"
 #include "recipients/RecipientPage.h"
 #include "shell/Application.h"
-#include "shell/Messages.h"
+#include "shell/MainWindow.h"
 #include "shell/StartOptions.h"
-#include "shell/Unit1.h"
+#include "widgets/Messages.h"
 
 #include <cstdio>
 #include <cstring>
@@ -51,17 +51,18 @@ int main(int argc, char **argv)
 
     // The window is on the screen before any file is touched: a busy or slow file then shows a
     // painted window that says it waits, not an empty screen.
-    TForm1 Form1(nullptr, TForm1::StartUp::AfterShow);
-    Form1.show();
-    QDialog *SjbfForm = new TSjbfForm(&Form1.ADOConnection1, &Form1);
-    QDialog *StForm = new TStForm(&Form1.ADOQuery1, &Form1.ADOQuery2, &Form1);
-    auto *plstForm = new TplstForm(&Form1);
+    MainWindow mainWindow(nullptr, MainWindow::StartUp::AfterShow);
+    mainWindow.show();
+    QDialog *backupWindow = new BackupWindow(&mainWindow.connection, &mainWindow);
+    QDialog *singleWindow =
+        new SingleWaybillWindow(&mainWindow.senderQuery, &mainWindow.recipientQuery, &mainWindow);
+    auto *batchWindow = new BatchWaybillWindow(&mainWindow);
     // The batch window reads its own copy of the book; the main window's search and selection
     // reach it as rowids.
-    RecipientPage *recipients = Form1.recipientPage();
-    plstForm->recipientSets.searchRowIds = [recipients] { return recipients->searchRowIds(); };
-    plstForm->recipientSets.selectedRowIds = [recipients] { return recipients->selectedRowIds(); };
-    Form1.setSecondaryWindows(SjbfForm, StForm, plstForm);
+    RecipientPage *recipients = mainWindow.recipientPage();
+    batchWindow->recipientSets.searchRowIds = [recipients] { return recipients->searchRowIds(); };
+    batchWindow->recipientSets.selectedRowIds = [recipients] { return recipients->selectedRowIds(); };
+    mainWindow.setSecondaryWindows(backupWindow, singleWindow, batchWindow);
 
     return application.exec();
 }

@@ -1,8 +1,8 @@
 #include "tools/ctl.h"
 
+#include "addressbook/RecipientExport.h"
 #include "data/Database.h"
 #include "data/FailureText.h"
-#include "recipients/RecipientExport.h"
 
 int ctl::runExport(const QStringList &args)
 {

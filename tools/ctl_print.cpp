@@ -2,9 +2,9 @@
 
 #include "data/CheckedSaveFile.h"
 #include "data/Database.h"
+#include "printer/PrinterJob.h"
 #include "printing/CalibrationPage.h"
 #include "printing/Fonts.h"
-#include "printing/PrinterJob.h"
 #include "printing/RecipientSelection.h"
 #include "printing/WaybillReport.h"
 
@@ -19,8 +19,9 @@
 
 namespace {
 
-const char *kPrintUsage = "用法: waybillctl print --pdf FILE|--printer NAME [--recipient N | --recipients LIST]\n"
-                          "                       [--db PATH] [--test-page] [--offset DX,DY] [--any-paper]";
+const char *kPrintUsage =
+    "用法: waybillctl print --pdf FILE|--printer NAME [--recipient N | --recipients LIST]\n"
+    "                       [--db PATH] [--test-page] [--offset DX,DY] [--any-paper]";
 
 int usage(const QString &problem)
 {
@@ -49,8 +50,7 @@ int ctl::runPrint(const QStringList &args)
         }
         const bool known = option == QLatin1String("--pdf") || option == QLatin1String("--printer") ||
                            option == QLatin1String("--recipient") || option == QLatin1String("--db") ||
-                           option == QLatin1String("--offset") ||
-                           option == QLatin1String("--recipients");
+                           option == QLatin1String("--offset") || option == QLatin1String("--recipients");
         if (!known)
             return usage(QStringLiteral("未知参数: %1").arg(option));
         if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
@@ -82,7 +82,8 @@ int ctl::runPrint(const QStringList &args)
     if (recipient > 0 && !recipientList.isEmpty())
         return usage(QStringLiteral("--recipient 和 --recipients 只能用其中一个"));
     if (testPage && (recipient > 0 || !recipientList.isEmpty() || !dbPath.isEmpty()))
-        return usage(QStringLiteral("--test-page 不读数据库，不能和 --recipient、--recipients 或 --db 一起用"));
+        return usage(
+            QStringLiteral("--test-page 不读数据库，不能和 --recipient、--recipients 或 --db 一起用"));
     fonts::installSubstitutions();
 
     // The printer comes first: a missing printer or the wrong paper is found before anything is read.

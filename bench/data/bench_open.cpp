@@ -7,7 +7,7 @@
 #include "common/book.h"
 #include "data/Database.h"
 #include "shell/Application.h"
-#include "shell/Unit1.h"
+#include "shell/MainWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -34,7 +34,8 @@ int main(int argc, char **argv)
     QDir::setCurrent(dir.path());
     db::createDatabase(dir.filePath(QStringLiteral("data.mdb")));
     bench::fillBook(dir.filePath(QStringLiteral("data.mdb")), count);
-    std::printf("book: %d recipients, %.1f MB file\n", count, QFileInfo(dir.filePath("data.mdb")).size() / 1e6);
+    std::printf("book: %d recipients, %.1f MB file\n", count,
+                QFileInfo(dir.filePath("data.mdb")).size() / 1e6);
 
     std::vector<double> openMs, reopenMs, shellMs, windowMs;
     long bookKiB = 0;
@@ -68,7 +69,7 @@ int main(int argc, char **argv)
 
         t.restart();
         {
-            TForm1 form;
+            MainWindow form;
             form.show();
             if (!QTest::qWaitForWindowExposed(&form))
                 return 1;
@@ -81,8 +82,8 @@ int main(int argc, char **argv)
     std::printf("open sequence (fresh connection, both queries): median %.1f ms\n", median(openMs));
     std::printf("reopen (收件信息, same connection object):        median %.1f ms\n", median(reopenMs));
     if (!shellMs.empty())
-        std::printf("sqlcipher shell reading the same rows:            median %.1f ms (ratio %.2f)\n", median(shellMs),
-                    median(openMs) / median(shellMs));
+        std::printf("sqlcipher shell reading the same rows:            median %.1f ms (ratio %.2f)\n",
+                    median(shellMs), median(openMs) / median(shellMs));
     std::printf("main window constructed and shown (offscreen):     median %.1f ms\n", median(windowMs));
     std::printf("memory of the open book (RSS growth):              %.1f MB\n", bookKiB / 1024.0);
     return 0;

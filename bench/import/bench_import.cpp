@@ -4,9 +4,9 @@
 //
 //   bench_import [recipients] [runs]
 
+#include "addressbook/RecipientExport.h"
 #include "common/book.h"
 #include "import/RecipientImport.h"
-#include "recipients/RecipientExport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

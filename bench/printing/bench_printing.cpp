@@ -8,8 +8,8 @@
 #include "common/book.h"
 #include "data/Database.h"
 #include "printing/Fonts.h"
-#include "printing/QRPrev.h"
-#include "printing/QuickRep.h"
+#include "printwindows/PreviewWindow.h"
+#include "printwindows/WaybillPrintJob.h"
 
 #include <QApplication>
 #include <QDir>
@@ -120,14 +120,14 @@ int main(int argc, char **argv)
 
     // From the preview call to the first page painted in the shown window.
     for (int run = 0; run < runs; ++run) {
-        printing::QuickRep report(printing::PositionSet::Batch);
+        printing::WaybillPrintJob report(printing::PositionSet::Batch);
         bind(report, d);
         QElapsedTimer clock;
         double shown = -1;
         QObject::connect(&report, &printing::WaybillReport::pageAvailable, &report, [&] {
             if (shown >= 0)
                 return;
-            printing::TQRStandardPreview *w = report.previewWindow();
+            printing::PreviewWindow *w = report.previewWindow();
             w->repaint();
             shown = clock.nsecsElapsed() / 1e6;
             QTimer::singleShot(0, w, &QWidget::close);

@@ -4,8 +4,8 @@
 //
 //   bench_export [recipients] [runs]
 
+#include "addressbook/RecipientExport.h"
 #include "common/book.h"
-#include "recipients/RecipientExport.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,12 +3,12 @@
 //
 //   bench_recipients [recipients] [runs]
 
+#include "addressbook/RecipientTableModel.h"
 #include "common/book.h"
 #include "recipients/RecipientPage.h"
-#include "recipients/RecipientTableModel.h"
 #include "shell/Application.h"
-#include "shell/Messages.h"
-#include "shell/Unit1.h"
+#include "shell/MainWindow.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,37 +33,38 @@ int main(int argc, char **argv)
     bench::fillBook(dir.filePath(QStringLiteral("data.mdb")), count);
     messages::setRecorder([](QWidget *, const QString &) {});
 
-    TForm1 form;
+    MainWindow form;
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
     RecipientPage *page = form.recipientPage();
-    QWidget *viewport = page->DBGridEh1->viewport();
+    QWidget *viewport = page->recipientGrid->viewport();
 
     std::vector<double> nameSearch, mobileSearch, scrollPage, add, del;
     QElapsedTimer t;
     for (int r = 0; r < runs; ++r) {
-        page->SpeedButton12Click();
-        page->Edit15->setText(QStringLiteral("收件人%1").arg(1234 + r));
+        page->startSearching();
+        page->searchNameEdit->setText(QStringLiteral("收件人%1").arg(1234 + r));
         t.start();
-        page->RzBitBtn3Click();
+        page->searchRecipients();
         viewport->repaint();
         nameSearch.push_back(t.nsecsElapsed() / 1e6);
 
-        page->SpeedButton12Click();
-        page->Edit16->setText(QStringLiteral("%1").arg(5678 + r));
+        page->startSearching();
+        page->searchMobileEdit->setText(QStringLiteral("%1").arg(5678 + r));
         t.start();
-        page->RzBitBtn3Click();
+        page->searchRecipients();
         viewport->repaint();
         mobileSearch.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("book: %d recipients\n", count);
-    std::printf("search by name (statement to repainted grid):    median %.1f ms\n", bench::median(nameSearch));
+    std::printf("search by name (statement to repainted grid):    median %.1f ms\n",
+                bench::median(nameSearch));
     std::printf("search by mobile, last four digits (%d matches): median %.1f ms\n", page->model->rowCount(),
                 bench::median(mobileSearch));
 
-    form.SpeedButton1Click();
-    QScrollBar *bar = page->DBGridEh1->verticalScrollBar();
+    form.showRecipients();
+    QScrollBar *bar = page->recipientGrid->verticalScrollBar();
     QElapsedTimer whole;
     whole.start();
     int pages = 0;
@@ -83,11 +84,11 @@ int main(int argc, char **argv)
         for (size_t i = 0; i < page->addEdits.size(); ++i)
             page->addEdits[i]->setText(QStringLiteral("新增%1").arg(r));
         t.start();
-        page->RzBitBtn1Click();
+        page->addRecipient();
         viewport->repaint();
         add.push_back(t.nsecsElapsed() / 1e6);
         t.start();
-        page->SpeedButton11Click(); // the new row is current: delete it again
+        page->deleteRecipient(); // the new row is current: delete it again
         viewport->repaint();
         del.push_back(t.nsecsElapsed() / 1e6);
     }

@@ -1,5 +1,5 @@
-#include "backup/DatabaseFiles.h"
 #include "data/Database.h"
+#include "data/DatabaseFiles.h"
 #include "fixtures.h"
 
 #include <QTemporaryDir>

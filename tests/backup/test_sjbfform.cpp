@@ -1,10 +1,10 @@
-#include "backup/sjbfUnit.h"
+#include "backup/BackupWindow.h"
 #include "data/DataFolder.h"
 #include "data/Database.h"
 #include "fixtures.h"
 #include "shell/Application.h"
-#include "shell/Controls.h"
 #include "testsupport.h"
+#include "widgets/Controls.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -40,10 +40,10 @@ QStringList headlines(const QStringList &messages)
 }
 
 // The window with its dialogs answered by the test.
-class Form : public TSjbfForm
+class Form : public BackupWindow
 {
 public:
-    using TSjbfForm::TSjbfForm;
+    using BackupWindow::BackupWindow;
     QString answer;
     int quits = 0;
 
@@ -94,25 +94,26 @@ private slots:
 
 void TestSjbfForm::design()
 {
-    TSjbfForm form(nullptr);
+    BackupWindow form(nullptr);
     QCOMPARE(form.windowTitle(), QStringLiteral("数据库备份与恢复"));
     QCOMPARE(form.size(), QSize(376, 106));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QVERIFY(!(form.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
     QCOMPARE(form.dataFolder(), db::dataFolder());
-    QCOMPARE(form.Panel2->geometry(), QRect(0, 0, 376, 106));
-    QCOMPARE(form.Panel2->color(), QColor(224, 223, 224));
-    QCOMPARE(form.Label1->geometry(), QRect(16, 18, 350, 13));
-    QCOMPARE(form.Label1->text(), QStringLiteral("提示：及时备份数据库，为了更好地保护数据不被丢失！"));
-    QCOMPARE(form.findChild<QToolButton *>("RzBitBtn1"), form.RzBitBtn1);
-    QCOMPARE(form.RzBitBtn1->geometry(), QRect(40, 48, 135, 38));
-    QCOMPARE(form.RzBitBtn2->geometry(), QRect(198, 48, 135, 38));
-    QCOMPARE(form.RzBitBtn1->text(), QStringLiteral("数据库备份"));
-    QCOMPARE(form.RzBitBtn2->text(), QStringLiteral("数据库恢复"));
-    QCOMPARE(form.RzBitBtn1->font().pixelSize(), 14);
-    QCOMPARE(form.SaveDialog1->acceptMode(), QFileDialog::AcceptSave);
-    QVERIFY(form.SaveDialog1->testOption(QFileDialog::DontConfirmOverwrite));
-    QCOMPARE(form.OpenDialog1->fileMode(), QFileDialog::AnyFile);
+    QCOMPARE(form.buttonPanel->geometry(), QRect(0, 0, 376, 106));
+    QCOMPARE(form.buttonPanel->color(), QColor(224, 223, 224));
+    QCOMPARE(form.reminderLabel->geometry(), QRect(16, 18, 350, 13));
+    QCOMPARE(form.reminderLabel->text(),
+             QStringLiteral("提示：及时备份数据库，为了更好地保护数据不被丢失！"));
+    QCOMPARE(form.findChild<QToolButton *>("RzBitBtn1"), form.backupButton);
+    QCOMPARE(form.backupButton->geometry(), QRect(40, 48, 135, 38));
+    QCOMPARE(form.restoreButton->geometry(), QRect(198, 48, 135, 38));
+    QCOMPARE(form.backupButton->text(), QStringLiteral("数据库备份"));
+    QCOMPARE(form.restoreButton->text(), QStringLiteral("数据库恢复"));
+    QCOMPARE(form.backupButton->font().pixelSize(), 14);
+    QCOMPARE(form.backupDialog->acceptMode(), QFileDialog::AcceptSave);
+    QVERIFY(form.backupDialog->testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(form.restoreDialog->fileMode(), QFileDialog::AnyFile);
 }
 
 void TestSjbfForm::cancelledDialogsDoNothing()
@@ -120,8 +121,8 @@ void TestSjbfForm::cancelledDialogsDoNothing()
     Setup s;
     const QByteArray before = fixtures::bytes(s.database());
     s.form->answer.clear();
-    QTest::mouseClick(s.form->RzBitBtn1, Qt::LeftButton);
-    QTest::mouseClick(s.form->RzBitBtn2, Qt::LeftButton);
+    QTest::mouseClick(s.form->backupButton, Qt::LeftButton);
+    QTest::mouseClick(s.form->restoreButton, Qt::LeftButton);
     QCOMPARE(headlines(s.log.messages), QStringList());
     QCOMPARE(fixtures::entries(s.program.path()), QStringList{"data.mdb"});
     QCOMPARE(fixtures::bytes(s.database()), before);
@@ -147,7 +148,7 @@ void TestSjbfForm::backupMessages()
         QVERIFY(QFile::remove(s.database()));
     }
     s.form->answer = s.elsewhere.filePath("abc");
-    s.form->RzBitBtn1Click();
+    s.form->backUp();
     QCOMPARE(headlines(s.log.messages), QStringList{message});
     QCOMPARE(QFile::exists(s.elsewhere.filePath("abc.bak")), databaseThere);
 }
@@ -157,11 +158,11 @@ void TestSjbfForm::restoreFromABackupEndsTheProgram()
     Setup s;
     const auto saved = fixtures::rows(s.database(), "inrxx");
     s.form->answer = s.elsewhere.filePath("abc");
-    s.form->RzBitBtn1Click();
+    s.form->backUp();
     s.connection.exec("DELETE FROM inrxx");
 
     s.form->answer = s.elsewhere.filePath("abc.bak");
-    s.form->RzBitBtn2Click();
+    s.form->restore();
 
     QCOMPARE(headlines(s.log.messages), (QStringList{kBackupDone, kRestoreDone}));
     QCOMPARE(s.form->quits, 1);
@@ -210,7 +211,7 @@ void TestSjbfForm::restoreRefusesABadFile()
     }
 
     s.form->answer = file;
-    s.form->RzBitBtn2Click();
+    s.form->restore();
 
     QCOMPARE(headlines(s.log.messages), QStringList{kRestoreFailed});
     QCOMPARE(fixtures::bytes(s.database()), before);
@@ -225,12 +226,12 @@ void TestSjbfForm::startedFromAnotherFolder()
     testsupport::DatabaseFolder current; // the current directory with a data.mdb of its own
     const QByteArray currentBefore = fixtures::bytes(current.databasePath());
     s.form->answer = current.path() + "/abc";
-    s.form->RzBitBtn1Click();
+    s.form->backUp();
     QCOMPARE(fixtures::rows(current.path() + "/abc.bak", "outrxx"), fixtures::rows(s.database(), "outrxx"));
 
     fixtures::makeDatabase(s.elsewhere.filePath("other.bak"), "别处");
     s.form->answer = s.elsewhere.filePath("other.bak");
-    s.form->RzBitBtn2Click();
+    s.form->restore();
 
     QCOMPARE(headlines(s.log.messages), (QStringList{kBackupDone, kRestoreDone}));
     QCOMPARE(fixtures::bytes(s.database()), fixtures::bytes(s.elsewhere.filePath("other.bak")));
@@ -273,12 +274,12 @@ void TestSjbfForm::worksOnTheDatabaseInUse()
     QCOMPARE(QDir(form.dataFolder()).filePath("data.mdb"), inUse);
 
     form.answer = elsewhere.filePath("abc");
-    form.RzBitBtn1Click();
+    form.backUp();
     QCOMPARE(fixtures::bytes(elsewhere.filePath("abc.bak")), fixtures::bytes(inUse));
 
     fixtures::makeDatabase(elsewhere.filePath("new.bak"), "新");
     form.answer = elsewhere.filePath("new.bak");
-    form.RzBitBtn2Click();
+    form.restore();
 
     QCOMPARE(log.messages, (QStringList{kBackupDone, kRestoreDone}));
     QCOMPARE(fixtures::bytes(inUse), fixtures::bytes(elsewhere.filePath("new.bak")));

@@ -10,10 +10,10 @@
 
 #include "printing/CalibrationPage.h"
 #include "printing/Fonts.h"
-#include "printing/PrinterCalibrationDialog.h"
-#include "printing/QRPrev.h"
-#include "printing/QuickRep.h"
-#include "shell/Messages.h"
+#include "printwindows/PreviewWindow.h"
+#include "printwindows/PrinterCalibrationDialog.h"
+#include "printwindows/WaybillPrintJob.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -216,7 +216,7 @@ private slots:
 
     void cleanup()
     {
-        QuickRep::setPrintDialogHook({});
+        WaybillPrintJob::setPrintDialogHook({});
         messages::setConfirmRecorder({});
         calibration::store(QStringLiteral("margins"), {});
         calibration::store(QStringLiteral("epson24"), {});
@@ -241,11 +241,11 @@ private slots:
         QFETCH(double, dy);
         QVERIFY(calibration::store(queue, {Length::fromMm(dx), Length::fromMm(dy)}).isEmpty());
         Book book(3);
-        QuickRep report(PositionSet::Batch);
+        WaybillPrintJob report(PositionSet::Batch);
         report.setSenderDataset(&book.senders);
         report.setRecipientDataset(&book.recipients);
         report.setRecordSource(&book.recipients);
-        QuickRep::setPrintDialogHook([&](QPrinter &printer, QWidget *) {
+        WaybillPrintJob::setPrintDialogHook([&](QPrinter &printer, QWidget *) {
             printer.setPrinterName(queue);
             return true;
         });
@@ -383,11 +383,11 @@ private slots:
                  qPrintable(lines.first()));
 
         // The preview's 打 印 asks; stopping sends nothing.
-        QuickRep report(PositionSet::Batch);
+        WaybillPrintJob report(PositionSet::Batch);
         report.setSenderDataset(&book.senders);
         report.setRecipientDataset(&book.recipients);
         report.setRecordSource(&book.recipients);
-        QuickRep::setPrintDialogHook([](QPrinter &printer, QWidget *) {
+        WaybillPrintJob::setPrintDialogHook([](QPrinter &printer, QWidget *) {
             printer.setPrinterName(QStringLiteral("generic"));
             return true;
         });
@@ -414,9 +414,11 @@ private slots:
         QCOMPARE(jobs.size(), 1);
         // The paper named in the refusal is the paper that printed.
         const QString logged = media(jobs.first());
-        QVERIFY2(logged == QLatin1String("A4") || logged == QLatin1String("Letter"), qPrintable(jobs.first()));
-        QVERIFY2(lines.first().contains(logged == QLatin1String("A4") ? QStringLiteral("A4（210.0 × 297.0 mm）")
-                                                                      : QStringLiteral("Letter")),
+        QVERIFY2(logged == QLatin1String("A4") || logged == QLatin1String("Letter"),
+                 qPrintable(jobs.first()));
+        QVERIFY2(lines.first().contains(logged == QLatin1String("A4")
+                                            ? QStringLiteral("A4（210.0 × 297.0 mm）")
+                                            : QStringLiteral("Letter")),
                  qPrintable(lines.first() + QLatin1Char('\n') + jobs.first()));
         QVERIFY2(asked.first().contains(logged), qPrintable(asked.first()));
     }

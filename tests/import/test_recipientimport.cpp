@@ -1,12 +1,12 @@
 // Importing recipients: files of every kind a shop has (our export, spreadsheet programs' .xls,
 // CSV in GB18030 or UTF-8), the add panel's checks, duplicates, and nothing half-done.
 
+#include "addressbook/RecipientExport.h"
 #include "data/CheckedSaveFile.h"
 #include "data/Database.h"
 #include "import/RecipientImport.h"
-#include "recipients/RecipientExport.h"
-#include "recipients/XlsWriter.h"
 #include "testsupport.h"
+#include "xls/XlsWriter.h"
 
 #include <QFile>
 #include <QProcess>

@@ -4,10 +4,10 @@
 #include "printfixture.h"
 
 #include "printing/Fonts.h"
-#include "printing/PreviewControls.h"
-#include "printing/QRPrev.h"
-#include "printing/QuickRep.h"
-#include "shell/Messages.h"
+#include "printwindows/PreviewControls.h"
+#include "printwindows/PreviewWindow.h"
+#include "printwindows/WaybillPrintJob.h"
+#include "widgets/Messages.h"
 
 #include <QPrinter>
 #include <QSignalSpy>
@@ -32,8 +32,8 @@ private:
             report.setRecipientDataset(&book.recipients);
             if (walk)
                 report.setRecordSource(&book.recipients);
-            window = new TQRStandardPreview(&report);
-            window->ShowAndRefresh();
+            window = new PreviewWindow(&report);
+            window->showAndRefresh();
             window->activateWindow();
         }
         ~Shown() { delete window.data(); }
@@ -43,12 +43,12 @@ private:
             report.startGeneration();
             return finished.wait(10000);
         }
-        QToolButton *button(int n) { return window->RzBitBtn[size_t(n - 1)]; }
-        QuickRep report;
-        QPointer<TQRStandardPreview> window;
+        QToolButton *button(int n) { return window->buttons[size_t(n - 1)]; }
+        WaybillPrintJob report;
+        QPointer<PreviewWindow> window;
     };
 
-    static void key(TQRStandardPreview *window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    static void key(PreviewWindow *window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QWidget *focus = QApplication::focusWidget();
         QTest::keyClick(focus ? focus : window, Qt::Key(key), modifiers);
@@ -56,7 +56,7 @@ private:
 
 private slots:
     void initTestCase() { fonts::installSubstitutions(); }
-    void cleanup() { QuickRep::setPrintDialogHook({}); }
+    void cleanup() { WaybillPrintJob::setPrintDialogHook({}); }
 
     void designTexts()
     {
@@ -77,7 +77,7 @@ private slots:
         }
         QCOMPARE(s.window->panelText(0), QStringLiteral("0%"));
         QCOMPARE(s.window->panelText(2), QString());
-        QCOMPARE(s.window->Tabs->tabText(0), QStringLiteral("缩略图"));
+        QCOMPARE(s.window->tabs->tabText(0), QStringLiteral("缩略图"));
     }
 
     void beforeTheFirstPage()
@@ -169,7 +169,7 @@ private slots:
             s.button(6)->click();
         QCOMPARE(s.window->currentPage(), from);
         // Keys go to the preview view, which scrolls with them as well.
-        s.window->QRPreview->setFocus();
+        s.window->pageView->setFocus();
         TestPreview::key(s.window, key, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(s.window->currentPage(), to);
         QCOMPARE(s.window->panelText(1), QStringLiteral("第 %1/5 页").arg(to));
@@ -197,9 +197,9 @@ private slots:
         Book book(2);
         Shown s(book);
         QVERIFY(s.generate());
-        ThumbGrid *grid = s.window->ThumbGrid_;
+        ThumbGrid *grid = s.window->thumbnails;
         QCOMPARE(grid->columnWidth(0), grid->width() - 4);
-        QCOMPARE(s.window->ThumbXOffset, 10);
+        QCOMPARE(s.window->thumbXOffset, 10);
         const QImage image = grid->viewport()->grab().toImage();
         for (int row = 0; row < 2; ++row) {
             const QRect cell = grid->visualRect(grid->model()->index(row, 0));
@@ -211,7 +211,7 @@ private slots:
                     dark = dark || qGray(image.pixel(x, y)) < 100;
             QVERIFY(dark);
             // The frame's top-left corner and white paper inside it.
-            const QPoint corner(cell.left() + s.window->ThumbXOffset, cell.top() + 10);
+            const QPoint corner(cell.left() + s.window->thumbXOffset, cell.top() + 10);
             QCOMPARE(QColor(image.pixel(corner)), QColor(Qt::black));
             QCOMPARE(QColor(image.pixel(corner + QPoint(3, 3))), QColor(Qt::white));
         }
@@ -221,14 +221,14 @@ private slots:
     {
         Book book(1);
         Shown s(book);
-        const int width = s.window->ThumbWidth, height = s.window->ThumbHeight;
+        const int width = s.window->thumbWidth, height = s.window->thumbHeight;
         QSplitter *splitter = s.window->findChild<QSplitter *>(QStringLiteral("Splitter2"));
         splitter->setSizes({400, splitter->width() - 400});
-        QVERIFY(s.window->ThumbWidth > width);
-        QVERIFY(s.window->ThumbHeight > height);
+        QVERIFY(s.window->thumbWidth > width);
+        QVERIFY(s.window->thumbHeight > height);
         const double expected =
-            std::nearbyint(s.window->ThumbWidth / 230.0 * 126.0 - s.window->ThumbTextHeight);
-        QCOMPARE(s.window->ThumbHeight, int(expected));
+            std::nearbyint(s.window->thumbWidth / 230.0 * 126.0 - s.window->thumbTextHeight);
+        QCOMPARE(s.window->thumbHeight, int(expected));
     }
 
     void setUpDisablesTheZoomButtonsEvenWhenCancelled_data()
@@ -242,7 +242,7 @@ private slots:
     {
         QFETCH(bool, confirmed);
         int dialogs = 0;
-        QuickRep::setPrintDialogHook([&](QPrinter &, QWidget *) {
+        WaybillPrintJob::setPrintDialogHook([&](QPrinter &, QWidget *) {
             ++dialogs;
             return confirmed;
         });
@@ -261,7 +261,7 @@ private slots:
     {
         QTemporaryDir out;
         const QString pdf = out.filePath(QStringLiteral("printed.pdf"));
-        QuickRep::setPrintDialogHook([&](QPrinter &printer, QWidget *) {
+        WaybillPrintJob::setPrintDialogHook([&](QPrinter &printer, QWidget *) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             return true;
@@ -297,7 +297,7 @@ private slots:
         book.recipients.open();
         QTemporaryDir out;
         const QString pdf = out.filePath(QStringLiteral("printed.pdf"));
-        QuickRep::setPrintDialogHook([&](QPrinter &printer, QWidget *) {
+        WaybillPrintJob::setPrintDialogHook([&](QPrinter &printer, QWidget *) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             return true;
@@ -327,14 +327,14 @@ private slots:
     void previewReturnsWhenTheWindowCloses()
     {
         Book book(3);
-        QuickRep report(PositionSet::Batch);
+        WaybillPrintJob report(PositionSet::Batch);
         report.setSenderDataset(&book.senders);
         report.setRecipientDataset(&book.recipients);
         report.setRecordSource(&book.recipients);
         report.setReportTitle(QStringLiteral("批量快递单"));
         QString caption, panel1, panel2;
         QTimer::singleShot(0, this, [&] {
-            TQRStandardPreview *w = report.previewWindow();
+            PreviewWindow *w = report.previewWindow();
             QVERIFY(w && w->isVisible());
             QTRY_VERIFY(report.isGenerated());
             caption = w->windowTitle();
@@ -342,20 +342,20 @@ private slots:
             panel2 = w->panelText(2);
             report.preview(); // a second call only brings the open window forward
             QCOMPARE(report.previewWindow(), w);
-            w->RzBitBtn[9]->click();
+            w->buttons[9]->click();
         });
         report.preview();
         QCOMPARE(caption, QStringLiteral("批量快递单"));
         QCOMPARE(panel1, QStringLiteral("第 1/3 页"));
         QCOMPARE(panel2, QStringLiteral("批量快递单"));
         QVERIFY(!report.previewWindow());
-        QCOMPARE(PreviewTitle, QStringLiteral("批量快递单"));
+        QCOMPARE(lastPreviewTitle, QStringLiteral("批量快递单"));
     }
 
     void closingThePreviewStopsTheRun()
     {
         Book book(5000);
-        QuickRep report(PositionSet::Batch);
+        WaybillPrintJob report(PositionSet::Batch);
         report.setSenderDataset(&book.senders);
         report.setRecipientDataset(&book.recipients);
         report.setRecordSource(&book.recipients);

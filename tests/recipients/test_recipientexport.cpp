@@ -1,8 +1,8 @@
+#include "addressbook/RecipientExport.h"
+#include "addressbook/RecipientSearch.h"
 #include "data/Database.h"
-#include "recipients/RecipientExport.h"
-#include "recipients/RecipientSearch.h"
-#include "recipients/XlsWriter.h"
 #include "testsupport.h"
+#include "xls/XlsWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -33,7 +33,8 @@ struct Book
 };
 
 // Apache POI (Debian's libapache-poi-java), the strictest reader, through the JDK's source launcher.
-const char *const kPoiJars[] = {"poi.jar", "commons-collections4.jar", "commons-math3.jar", "commons-codec.jar"};
+const char *const kPoiJars[] = {"poi.jar", "commons-collections4.jar", "commons-math3.jar",
+                                "commons-codec.jar"};
 
 bool poiAvailable()
 {
@@ -51,8 +52,9 @@ Book readBook(const QString &path, bool withPoi = false)
         QStringList classPath;
         for (const char *jar : kPoiJars)
             classPath << QStringLiteral("/usr/share/java/") + QLatin1String(jar);
-        python.start(QStringLiteral("java"), {QStringLiteral("-Xmx1g"), QStringLiteral("-cp"), classPath.join(QLatin1Char(':')),
-                                              testData + QStringLiteral("/PoiDump.java"), path});
+        python.start(QStringLiteral("java"),
+                     {QStringLiteral("-Xmx1g"), QStringLiteral("-cp"), classPath.join(QLatin1Char(':')),
+                      testData + QStringLiteral("/PoiDump.java"), path});
     } else {
         python.start(QStringLiteral("/usr/bin/python3"), {testData + QStringLiteral("/dump_xls.py"), path});
     }

@@ -1,10 +1,10 @@
+#include "addressbook/RecipientTableModel.h"
 #include "data/Database.h"
 #include "recipients/RecipientPage.h"
-#include "recipients/RecipientTableModel.h"
 #include "shell/Application.h"
-#include "shell/Controls.h"
-#include "shell/Unit1.h"
+#include "shell/MainWindow.h"
 #include "testsupport.h"
+#include "widgets/Controls.h"
 
 #include <QCryptographicHash>
 #include <QDialog>
@@ -25,9 +25,11 @@ using testsupport::MessageLog;
 
 namespace {
 
-QStringList person(const QString &name, const QString &mobile, const QString &address = QStringLiteral("地址"))
+QStringList person(const QString &name, const QString &mobile,
+                   const QString &address = QStringLiteral("地址"))
 {
-    return {QStringLiteral("单位"), name, address, QStringLiteral("100000"), QStringLiteral("010-1"), mobile, QString()};
+    return {QStringLiteral("单位"),  name,   address,  QStringLiteral("100000"),
+            QStringLiteral("010-1"), mobile, QString()};
 }
 
 void type(QLineEdit *edit, const QString &text)
@@ -43,7 +45,7 @@ void type(QLineEdit *edit, const QString &text)
 
 QString counters(RecipientPage *page)
 {
-    return page->Label33->text() + QLatin1Char('/') + page->Label31->text();
+    return page->positionCounter->text() + QLatin1Char('/') + page->totalCounter->text();
 }
 
 QStringList gridColumn(RecipientPage *page, int logical)
@@ -134,13 +136,13 @@ void TestRecipientPage::addValidation()
     QFETCH(QString, message);
     DatabaseFolder folder;
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    page->Label31->setText(QStringLiteral("x"));
-    page->Label33->setText(QStringLiteral("x"));
+    page->totalCounter->setText(QStringLiteral("x"));
+    page->positionCounter->setText(QStringLiteral("x"));
     for (int i = 0; i < 7; ++i)
         page->addEdits[size_t(i)]->setText(edits.at(i));
-    page->RzBitBtn1Click();
+    page->addRecipient();
     QCOMPARE(log.messages, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), message.isEmpty() ? 1 : 0);
     // Counters are refreshed whatever happened; a refused add keeps the typed texts.
@@ -153,15 +155,16 @@ void TestRecipientPage::successfulAddIsLastAndCurrent()
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("乙", "13900002222")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    const QStringList values{"新公司", "丙", "杭州市西湖区文三路1203室", "310000", "0571-1", "13700003333", "备注"};
+    const QStringList values{"新公司",      "丙",  "杭州市西湖区文三路1203室", "310000", "0571-1",
+                             "13700003333", "备注"};
     for (int i = 0; i < 7; ++i)
         page->addEdits[size_t(i)]->setText(values.at(i));
-    QTest::mouseClick(page->RzBitBtn1, Qt::LeftButton);
+    QTest::mouseClick(page->addConfirmButton, Qt::LeftButton);
     QCOMPARE(counters(page), QStringLiteral("3/3"));
-    QCOMPARE(form.ADOQuery2.fieldText(QStringLiteral("收件人姓名")), QStringLiteral("丙"));
-    QCOMPARE(page->DBGridEh1->currentIndex().row(), 2);
+    QCOMPARE(form.recipientQuery.fieldText(QStringLiteral("收件人姓名")), QStringLiteral("丙"));
+    QCOMPARE(page->recipientGrid->currentIndex().row(), 2);
     for (QLineEdit *e : page->addEdits)
         QVERIFY(e->text().isEmpty());
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).last(), values); // in the file, for any other connection
@@ -172,17 +175,17 @@ void TestRecipientPage::modifyWritesOnlyChangedColumnsOfTheLoadedRow()
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("乙", "13900002222")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     RecipientPage *page = form.recipientPage();
     // Load row 1 (甲) with a double-click, then select row 2 (乙) before confirming.
-    const QRect row1 = page->DBGridEh1->visualRect(page->model->index(0, 2));
-    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
-    QTest::mouseDClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
-    QVERIFY(page->GroupBox4->isVisible());
+    const QRect row1 = page->recipientGrid->visualRect(page->model->index(0, 2));
+    QTest::mouseClick(page->recipientGrid->viewport(), Qt::LeftButton, {}, row1.center());
+    QTest::mouseDClick(page->recipientGrid->viewport(), Qt::LeftButton, {}, row1.center());
+    QVERIFY(page->modifyPanel->isVisible());
     QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("甲"));
-    form.ADOQuery2.setCurrentRow(1);
+    form.recipientQuery.setCurrentRow(1);
     // Another program changes the remark meanwhile: an unchanged edit must not write it back.
     {
         db::Connection other;
@@ -192,7 +195,7 @@ void TestRecipientPage::modifyWritesOnlyChangedColumnsOfTheLoadedRow()
     }
     type(page->modifyEdits[2], QStringLiteral("新地址"));
     type(page->modifyEdits[1], QString()); // a required column may be emptied here
-    page->RzBitBtn2Click();
+    page->saveModifiedRecipient();
     // The row is no longer what the panel was loaded from: refused, and the list read again.
     auto rows = folder.rows(QStringLiteral("inrxx"));
     QCOMPARE(rows.at(0).at(1), QStringLiteral("甲"));
@@ -206,12 +209,12 @@ void TestRecipientPage::modifyWritesOnlyChangedColumnsOfTheLoadedRow()
 
     // Loaded again, the same change goes through, to the changed columns only.
     log.clear();
-    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
-    QTest::mouseDClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row1.center());
+    QTest::mouseClick(page->recipientGrid->viewport(), Qt::LeftButton, {}, row1.center());
+    QTest::mouseDClick(page->recipientGrid->viewport(), Qt::LeftButton, {}, row1.center());
     QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("甲"));
     type(page->modifyEdits[2], QStringLiteral("新地址"));
     type(page->modifyEdits[1], QString());
-    page->RzBitBtn2Click();
+    page->saveModifiedRecipient();
     rows = folder.rows(QStringLiteral("inrxx"));
     QCOMPARE(rows.at(0).at(1), QString());
     QCOMPARE(rows.at(0).at(2), QStringLiteral("新地址"));
@@ -220,7 +223,8 @@ void TestRecipientPage::modifyWritesOnlyChangedColumnsOfTheLoadedRow()
     for (QLineEdit *e : page->modifyEdits)
         QVERIFY(e->text().isEmpty());
     QVERIFY(log.messages.isEmpty());
-    QCOMPARE(page->model->index(0, 3).data().toString(), QStringLiteral("新地址")); // the grid shows it at once
+    QCOMPARE(page->model->index(0, 3).data().toString(),
+             QStringLiteral("新地址")); // the grid shows it at once
 }
 
 void TestRecipientPage::secondCopyReusedTheRowid()
@@ -229,7 +233,7 @@ void TestRecipientPage::secondCopyReusedTheRowid()
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("B_add1", "13900002222")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     RecipientPage *page = form.recipientPage();
@@ -239,17 +243,18 @@ void TestRecipientPage::secondCopyReusedTheRowid()
         b.setPath(folder.databasePath());
         b.open();
         b.exec(QStringLiteral("DELETE FROM inrxx WHERE 收件人姓名='B_add1'"));
-        b.exec(QStringLiteral("INSERT INTO inrxx VALUES ('B单位','B_new','B地址','100000','010','13700000000','B备注')"));
+        b.exec(QStringLiteral(
+            "INSERT INTO inrxx VALUES ('B单位','B_new','B地址','100000','010','13700000000','B备注')"));
     }
     const auto bNew = folder.rows(QStringLiteral("inrxx")).at(1);
     const QString conflict = QStringLiteral("该记录已被其他用户修改或删除，列表已刷新");
 
-    const QRect row2 = page->DBGridEh1->visualRect(page->model->index(1, 2));
-    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row2.center());
-    QTest::mouseDClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, row2.center());
+    const QRect row2 = page->recipientGrid->visualRect(page->model->index(1, 2));
+    QTest::mouseClick(page->recipientGrid->viewport(), Qt::LeftButton, {}, row2.center());
+    QTest::mouseDClick(page->recipientGrid->viewport(), Qt::LeftButton, {}, row2.center());
     QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("B_add1"));
     type(page->modifyEdits[2], QStringLiteral("A写的地址"));
-    page->RzBitBtn2Click();
+    page->saveModifiedRecipient();
     QCOMPARE(log.messages, QStringList{conflict});
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).at(1), bNew);
     QCOMPARE(page->model->index(1, 2).data().toString(), QStringLiteral("B_new")); // read again
@@ -260,42 +265,43 @@ void TestRecipientPage::secondCopyReusedTheRowid()
         b.setPath(folder.databasePath());
         b.open();
         b.exec(QStringLiteral("DELETE FROM inrxx WHERE 收件人姓名='B_new'"));
-        b.exec(QStringLiteral("INSERT INTO inrxx VALUES ('B单位','B_new2','B地址','100000','010','13700000000','B备注')"));
+        b.exec(QStringLiteral(
+            "INSERT INTO inrxx VALUES ('B单位','B_new2','B地址','100000','010','13700000000','B备注')"));
     }
     const auto bNew2 = folder.rows(QStringLiteral("inrxx")).at(1);
     log.clear();
-    form.ADOQuery2.setCurrentRow(1);
-    page->SpeedButton11Click();
+    form.recipientQuery.setCurrentRow(1);
+    page->deleteRecipient();
     QCOMPARE(log.messages, QStringList{conflict});
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 2);
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).at(1), bNew2);
-    QCOMPARE(page->Label31->text(), QStringLiteral("2"));
+    QCOMPARE(page->totalCounter->text(), QStringLiteral("2"));
 }
 
 void TestRecipientPage::modifyWithNothingLoaded()
 {
     DatabaseFolder folder;
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    page->SpeedButton10Click(); // empty list: all seven edits empty
+    page->startModifying(); // empty list: all seven edits empty
     for (QLineEdit *e : page->modifyEdits)
         QVERIFY(e->text().isEmpty());
     type(page->modifyEdits[1], QStringLiteral("x"));
-    page->RzBitBtn2Click();
+    page->saveModifiedRecipient();
     QCOMPARE(log.messages, QStringList{"当前修改信息为空！"});
     QVERIFY(page->modifyEdits[1]->text().isEmpty());
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 0);
 
     // A loaded row deleted before "确 定" is not written either.
     folder.insert(QStringLiteral("inrxx"), {person("甲", "1")});
-    form.SpeedButton1Click();
-    page->SpeedButton10Click();
+    form.showRecipients();
+    page->startModifying();
     page->confirmDelete = [](QWidget *) { return true; };
-    page->SpeedButton11Click();
+    page->deleteRecipient();
     type(page->modifyEdits[1], QStringLiteral("y"));
     log.clear();
-    page->RzBitBtn2Click();
+    page->saveModifiedRecipient();
     QCOMPARE(log.messages, QStringList{"当前修改信息为空！"});
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 0);
 }
@@ -305,7 +311,7 @@ void TestRecipientPage::deleteConfirmedCancelledAndEmpty()
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
     bool answer = false;
     int asked = 0;
@@ -313,21 +319,21 @@ void TestRecipientPage::deleteConfirmedCancelledAndEmpty()
         ++asked;
         return answer;
     };
-    form.ADOQuery2.setCurrentRow(1);
+    form.recipientQuery.setCurrentRow(1);
     form.panel(14)->setColor(Qt::white);
-    page->SpeedButton11Click();
+    page->deleteRecipient();
     QCOMPARE(asked, 1);
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 2);
     QCOMPARE(counters(page), QStringLiteral("2/2"));
     QCOMPARE(form.panel(14)->color(), buttonFace());
 
     answer = true;
-    page->SpeedButton11Click(); // deletes 乙; 甲 becomes current
+    page->deleteRecipient(); // deletes 乙; 甲 becomes current
     QCOMPARE(counters(page), QStringLiteral("1/1"));
-    page->SpeedButton11Click();
+    page->deleteRecipient();
     QCOMPARE(counters(page), QStringLiteral("0/0"));
     QVERIFY(log.messages.isEmpty());
-    page->SpeedButton11Click();
+    page->deleteRecipient();
     QCOMPARE(asked, 3);
     QCOMPARE(log.messages, QStringList{"不能删除空信息！"});
     QCOMPARE(counters(page), QStringLiteral("0/0"));
@@ -359,17 +365,17 @@ void TestRecipientPage::search()
     QFETCH(QStringList, expected);
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"),
-                  {person("王小明", "13900001234"), person("O'Brien", "13988888888"), person("李明华", "13588881111"),
-                   person("Say \"Hi\"", "1"), person("100%", "2"), person("a_b", "3"), person("axb", "4"),
-                   person("back\\slash", "5"), person("Иван", "6")});
+                  {person("王小明", "13900001234"), person("O'Brien", "13988888888"),
+                   person("李明华", "13588881111"), person("Say \"Hi\"", "1"), person("100%", "2"),
+                   person("a_b", "3"), person("axb", "4"), person("back\\slash", "5"), person("Иван", "6")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    page->SpeedButton12Click();
-    QVERIFY(page->GroupBox3->isVisibleTo(form.GroupBox2));
-    (byName ? page->Edit15 : page->Edit16)->setText(text);
-    page->RzBitBtn3Click();
-    QVERIFY(form.ADOQuery2.isActive());
+    page->startSearching();
+    QVERIFY(page->searchPanel->isVisibleTo(form.recipientPageBox));
+    (byName ? page->searchNameEdit : page->searchMobileEdit)->setText(text);
+    page->searchRecipients();
+    QVERIFY(form.recipientQuery.isActive());
     QCOMPARE(gridColumn(page, 2), expected);
     // Numbers restart at 1 in the result; counters stay as they were.
     QStringList numbers;
@@ -379,7 +385,7 @@ void TestRecipientPage::search()
     QCOMPARE(counters(page), QStringLiteral("1/9"));
     QVERIFY(log.messages.isEmpty() && log.errors.isEmpty());
 
-    form.SpeedButton1Click(); // "收件信息" lists the whole table again
+    form.showRecipients(); // "收件信息" lists the whole table again
     QCOMPARE(page->model->rowCount(), 9);
 }
 
@@ -387,27 +393,27 @@ void TestRecipientPage::searchWithBothOrNeitherEditDoesNothing()
 {
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2")});
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    page->Edit15->setText(QStringLiteral("x"));
-    page->SpeedButton12Click(); // showing the panel empties both edits
-    QVERIFY(page->Edit15->text().isEmpty());
-    page->RzBitBtn3Click();
+    page->searchNameEdit->setText(QStringLiteral("x"));
+    page->startSearching(); // showing the panel empties both edits
+    QVERIFY(page->searchNameEdit->text().isEmpty());
+    page->searchRecipients();
     QCOMPARE(page->model->rowCount(), 2);
-    page->Edit15->setText(QStringLiteral("甲"));
-    page->Edit16->setText(QStringLiteral("2"));
-    page->RzBitBtn3Click();
+    page->searchNameEdit->setText(QStringLiteral("甲"));
+    page->searchMobileEdit->setText(QStringLiteral("2"));
+    page->searchRecipients();
     QCOMPARE(page->model->rowCount(), 2);
-    QCOMPARE(form.ADOQuery2.sql(), QStringLiteral("select * from inrxx"));
+    QCOMPARE(form.recipientQuery.sql(), QStringLiteral("select * from inrxx"));
 }
 
 void TestRecipientPage::rowNumbersFollowTheMovedColumn()
 {
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2"), person("丙", "3")});
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    QHeaderView *header = page->DBGridEh1->horizontalHeader();
+    QHeaderView *header = page->recipientGrid->horizontalHeader();
     header->moveSection(0, 4);
     QCOMPARE(header->logicalIndex(4), 0);
     for (int visual = 0; visual < header->count(); ++visual) {
@@ -421,7 +427,8 @@ void TestRecipientPage::rowNumbersFollowTheMovedColumn()
     }
     QCOMPARE(gridColumn(page, 2), QStringList({"甲", "乙", "丙"}));
     // A title click only toggles the marker; the rows keep their order.
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(2) + 5, 5));
     QCOMPARE(gridColumn(page, 2), QStringList({"甲", "乙", "丙"}));
 }
 
@@ -429,34 +436,34 @@ void TestRecipientPage::keyboardMovesLeaveThePositionCounterAClickSetsIt()
 {
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2"), person("丙", "3")});
-    TForm1 form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     RecipientPage *page = form.recipientPage();
-    QCOMPARE(page->Label33->text(), QStringLiteral("1"));
-    page->DBGridEh1->setFocus();
-    QTest::keyClick(page->DBGridEh1, Qt::Key_Down);
-    QCOMPARE(form.ADOQuery2.recNo(), 2); // the current row moves with the grid
-    QCOMPARE(page->Label33->text(), QStringLiteral("1"));
-    const QRect third = page->DBGridEh1->visualRect(page->model->index(2, 1));
-    QTest::mouseClick(page->DBGridEh1->viewport(), Qt::LeftButton, {}, third.center());
-    QCOMPARE(form.ADOQuery2.recNo(), 3);
-    QCOMPARE(page->Label33->text(), QStringLiteral("3"));
+    QCOMPARE(page->positionCounter->text(), QStringLiteral("1"));
+    page->recipientGrid->setFocus();
+    QTest::keyClick(page->recipientGrid, Qt::Key_Down);
+    QCOMPARE(form.recipientQuery.recNo(), 2); // the current row moves with the grid
+    QCOMPARE(page->positionCounter->text(), QStringLiteral("1"));
+    const QRect third = page->recipientGrid->visualRect(page->model->index(2, 1));
+    QTest::mouseClick(page->recipientGrid->viewport(), Qt::LeftButton, {}, third.center());
+    QCOMPARE(form.recipientQuery.recNo(), 3);
+    QCOMPARE(page->positionCounter->text(), QStringLiteral("3"));
 }
 
 void TestRecipientPage::contextMenuItems()
 {
     DatabaseFolder folder;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
     QStringList captions;
-    for (QAction *a : page->PopupMenu2->actions())
+    for (QAction *a : page->gridMenu->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(captions, QStringList({"添 加", "修 改", "删 除", "查 询", "-", "单张打印", "批量打印"}));
-    page->PopupMenu2->findChild<QAction *>(QStringLiteral("N8"))->trigger();
-    QVERIFY(page->GroupBox3->isVisibleTo(form.GroupBox2));
-    page->PopupMenu2->findChild<QAction *>(QStringLiteral("N5"))->trigger();
-    QVERIFY(page->GroupBox5->isVisibleTo(form.GroupBox2));
+    page->gridMenu->findChild<QAction *>(QStringLiteral("N8"))->trigger();
+    QVERIFY(page->searchPanel->isVisibleTo(form.recipientPageBox));
+    page->gridMenu->findChild<QAction *>(QStringLiteral("N5"))->trigger();
+    QVERIFY(page->addPanel->isVisibleTo(form.recipientPageBox));
 }
 
 void TestRecipientPage::exportButton()
@@ -464,28 +471,28 @@ void TestRecipientPage::exportButton()
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "1"), person("乙", "2"), person("丙", "3")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    form.ADOQuery2.setCurrentRow(1);
+    form.recipientQuery.setCurrentRow(1);
     QString chosen;
     page->chooseExportFile = [&](QWidget *) { return chosen; };
 
-    page->SpeedButton13Click(); // cancelled
+    page->exportRecipients(); // cancelled
     QVERIFY(log.messages.isEmpty() && log.errors.isEmpty());
 
     chosen = folder.path() + QStringLiteral("/收件人.xls");
-    page->SpeedButton13Click();
+    page->exportRecipients();
     QCOMPARE(log.messages, QStringList{"成功导出全部数据!"});
     QFile file(chosen + QStringLiteral(".xls"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.read(8).toHex(), QByteArray("d0cf11e0a1b11ae1")); // an OLE2 compound file
-    QCOMPARE(form.ADOQuery2.recNo(), 3);                           // left on the last row
-    QCOMPARE(page->DBGridEh1->currentIndex().row(), 2);
-    QCOMPARE(counters(page), QStringLiteral("1/3"));               // counters untouched
+    QCOMPARE(form.recipientQuery.recNo(), 3);                       // left on the last row
+    QCOMPARE(page->recipientGrid->currentIndex().row(), 2);
+    QCOMPARE(counters(page), QStringLiteral("1/3")); // counters untouched
 
     log.clear();
     chosen = folder.path() + QStringLiteral("/no such folder/book");
-    page->SpeedButton13Click();
+    page->exportRecipients();
     QVERIFY(log.messages.isEmpty());
     QCOMPARE(log.errors.size(), 1);
     QVERIFY(!QFile::exists(chosen + QStringLiteral(".xls")));
@@ -495,9 +502,12 @@ void TestRecipientPage::failedWriteLeavesListAndCountersWhole_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("countersAfterRetry");
-    QTest::newRow("add") << "add" << "3/3";
-    QTest::newRow("modify") << "modify" << "2/2";
-    QTest::newRow("delete") << "delete" << "1/1";
+    QTest::newRow("add") << "add"
+                         << "3/3";
+    QTest::newRow("modify") << "modify"
+                            << "2/2";
+    QTest::newRow("delete") << "delete"
+                            << "1/1";
 }
 
 void TestRecipientPage::failedWriteLeavesListAndCountersWhole()
@@ -507,10 +517,10 @@ void TestRecipientPage::failedWriteLeavesListAndCountersWhole()
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "13900001111"), person("乙", "13900002222")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
     page->confirmDelete = [](QWidget *) { return true; };
-    form.ADOQuery2.setCurrentRow(1);
+    form.recipientQuery.setCurrentRow(1);
     page->setPositionCounter();
     QCOMPARE(counters(page), QStringLiteral("2/2"));
 
@@ -525,11 +535,11 @@ void TestRecipientPage::failedWriteLeavesListAndCountersWhole()
         const QStringList values{"", "丙", "地址", "", "", "13700003333", ""};
         for (int i = 0; i < 7; ++i)
             page->addEdits[size_t(i)]->setText(values.at(i));
-        button = page->RzBitBtn1;
+        button = page->addConfirmButton;
     } else if (operation == "modify") {
         QTest::mouseClick(form.speedButton(10), Qt::LeftButton);
         type(page->modifyEdits[1], QStringLiteral("乙改"));
-        button = page->RzBitBtn2;
+        button = page->modifyConfirmButton;
     } else {
         button = form.speedButton(11);
     }
@@ -538,10 +548,10 @@ void TestRecipientPage::failedWriteLeavesListAndCountersWhole()
     QVERIFY2(log.errors.first().contains(QStringLiteral("正被其他程序使用")), qPrintable(log.errors.first()));
     // Nothing half-done: list, counters and current row as the file holds them; the typed texts
     // wait for a retry.
-    QCOMPARE(form.ADOQuery2.state(), db::Dataset::State::Browse);
+    QCOMPARE(form.recipientQuery.state(), db::Dataset::State::Browse);
     QCOMPARE(page->model->rowCount(), 2);
     QCOMPARE(counters(page), QStringLiteral("2/2"));
-    QCOMPARE(page->DBGridEh1->currentIndex().row(), 1);
+    QCOMPARE(page->recipientGrid->currentIndex().row(), 1);
     QCOMPARE(gridColumn(page, 2), (QStringList{"甲", "乙"}));
     if (operation == "add")
         QCOMPARE(page->addEdits[1]->text(), QStringLiteral("丙"));
@@ -561,18 +571,18 @@ void TestRecipientPage::longCountsShowWhole()
 {
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {person("甲", "1")});
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
-    QWidget *line = page->Label31->parentWidget();
+    QWidget *line = page->totalCounter->parentWidget();
     const QStringList order{"Label32", "Label33", "Label34", "Label35", "Label29", "Label31", "Label30"};
     // A seven-digit number in either counter pushes the words after it aside instead of being cut
     // (each setter lays out the whole line).
     for (int which = 0; which < 2; ++which) {
         if (which == 0) {
-            page->Label31->setText(QStringLiteral("1234567"));
+            page->totalCounter->setText(QStringLiteral("1234567"));
             page->setPositionCounter();
         } else {
-            page->Label33->setText(QStringLiteral("1234567"));
+            page->positionCounter->setText(QStringLiteral("1234567"));
             page->setTotalCounter();
         }
         int right = 0;
@@ -584,10 +594,11 @@ void TestRecipientPage::longCountsShowWhole()
         }
     }
     // The 序号 column holds seven digits.
-    const QFontMetrics fm(page->DBGridEh1->font());
-    QVERIFY(page->DBGridEh1->columnWidth(0) >= fm.horizontalAdvance(QStringLiteral("1234567")) + 6);
+    const QFontMetrics fm(page->recipientGrid->font());
+    QVERIFY(page->recipientGrid->columnWidth(0) >= fm.horizontalAdvance(QStringLiteral("1234567")) + 6);
     // The grid's hint is there over the rows, not only over the empty area below them.
-    QCOMPARE(page->model->index(0, 3).data(Qt::ToolTipRole).toString(), QStringLiteral("双击可以修改收件人信息！"));
+    QCOMPARE(page->model->index(0, 3).data(Qt::ToolTipRole).toString(),
+             QStringLiteral("双击可以修改收件人信息！"));
 }
 
 QTEST_MAIN(TestRecipientPage)
@@ -608,14 +619,14 @@ void TestRecipientPage::importButton()
                 "戊,上海,5,戊公司\n");
     }
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     RecipientPage *page = form.recipientPage();
     QCOMPARE(form.speedButton(14)->text(), QStringLiteral("导 入"));
-    form.ADOQuery2.setCurrentRow(0);
+    form.recipientQuery.setCurrentRow(0);
     QString chosen;
     page->chooseImportFile = [&](QWidget *) { return chosen; };
 
-    page->SpeedButton14Click(); // the file dialog cancelled
+    page->importRecipients(); // the file dialog cancelled
     QVERIFY(log.messages.isEmpty() && log.errors.isEmpty());
 
     // Cancelled at the summary: the file is not touched.
@@ -671,9 +682,9 @@ void TestRecipientPage::importOfAnUnreadableFile()
     }
     const QByteArray before = fileHash(folder.databasePath());
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     form.recipientPage()->chooseImportFile = [&](QWidget *) { return path; };
-    form.recipientPage()->SpeedButton14Click();
+    form.recipientPage()->importRecipients();
     QCOMPARE(log.errors.size(), 1);
     QVERIFY2(log.errors[0].startsWith(QStringLiteral("无法导入收件人，通讯录没有改动。")),
              qPrintable(log.errors[0]));
@@ -689,11 +700,11 @@ void TestRecipientPage::severalRowsSelectedModifyAndDeleteTheCurrentOne()
     folder.insert(QStringLiteral("inrxx"),
                   {person("甲", "1"), person("乙", "2"), person("丙", "3"), person("丁", "4")});
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     RecipientPage *page = form.recipientPage();
-    RecipientGrid *grid = page->DBGridEh1;
+    RecipientGrid *grid = page->recipientGrid;
     auto rowCentre = [grid](int row) { return grid->visualRect(grid->model()->index(row, 2)).center(); };
 
     // Ctrl+A selects every row, whole rows.
@@ -708,18 +719,18 @@ void TestRecipientPage::severalRowsSelectedModifyAndDeleteTheCurrentOne()
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(3));
     QCOMPARE(grid->selectionModel()->selectedRows().size(), 3);
     QCOMPARE(grid->selectionModel()->selectedIndexes().size(), 3 * grid->model()->columnCount());
-    QCOMPARE(form.ADOQuery2.currentRow(), 3);
+    QCOMPARE(form.recipientQuery.currentRow(), 3);
     QCOMPARE(counters(page), QStringLiteral("4/4"));
     QVERIFY(!page->searchRowIds().has_value());
 
     // Modify loads the current row only.
-    page->SpeedButton10Click();
+    page->startModifying();
     QCOMPARE(page->modifyEdits[1]->text(), QStringLiteral("丁"));
     // Delete removes the current row only.
     page->confirmDelete = [](QWidget *) { return true; };
-    page->SpeedButton11Click();
+    page->deleteRecipient();
     QCOMPARE(gridColumn(page, 2), (QStringList{"甲", "乙", "丙"}));
     QCOMPARE(folder.rows(QStringLiteral("inrxx")).size(), 3);
-    QCOMPARE(page->Label31->text(), QStringLiteral("3"));
+    QCOMPARE(page->totalCounter->text(), QStringLiteral("3"));
     QVERIFY(log.errors.isEmpty());
 }

@@ -1,8 +1,8 @@
 #include "recipients/RecipientPage.h"
 #include "shell/Application.h"
-#include "shell/Controls.h"
-#include "shell/Unit1.h"
+#include "shell/MainWindow.h"
 #include "testsupport.h"
+#include "widgets/Controls.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -56,13 +56,13 @@ void TestMainWindow::startsWithoutDatabase()
     }
     MessageLog log;
     {
-        TForm1 form;
+        MainWindow form;
         QCOMPARE(log.errors.size(), 1);
         QVERIFY2(log.errors.first().contains(expected), qPrintable(log.errors.first()));
-        QCOMPARE(form.recipientPage()->Label31->text(), QString());
-        QCOMPARE(form.recipientPage()->Label33->text(), QString());
+        QCOMPARE(form.recipientPage()->totalCounter->text(), QString());
+        QCOMPARE(form.recipientPage()->positionCounter->text(), QString());
         QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Edit2"))->text(), QString());
-        QVERIFY(!form.ADOQuery2.isActive());
+        QVERIFY(!form.recipientQuery.isActive());
     }
     if (file == "<none>")
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("data.mdb"))));
@@ -72,18 +72,18 @@ void TestMainWindow::startsWithoutDatabase()
 void TestMainWindow::startsOnTheRecipientPageAndSwitches()
 {
     DatabaseFolder folder;
-    TForm1 form;
+    MainWindow form;
     form.show();
-    QVERIFY(form.GroupBox2->isVisible() && form.Panel13->isVisible());
-    QVERIFY(!form.GroupBox1->isVisible() && !form.Panel12->isVisible());
-    QCOMPARE(form.Panel13->y(), 37); // the visible bar sits right under the main bar
-    QCOMPARE(form.recipientPage()->Label31->text(), QStringLiteral("0"));
-    QCOMPARE(form.recipientPage()->Label33->text(), QStringLiteral("0"));
+    QVERIFY(form.recipientPageBox->isVisible() && form.recipientBar->isVisible());
+    QVERIFY(!form.senderPageBox->isVisible() && !form.senderBar->isVisible());
+    QCOMPARE(form.recipientBar->y(), 37); // the visible bar sits right under the main bar
+    QCOMPARE(form.recipientPage()->totalCounter->text(), QStringLiteral("0"));
+    QCOMPARE(form.recipientPage()->positionCounter->text(), QStringLiteral("0"));
     for (int i = 0; i < 2; ++i) {
         QTest::mouseClick(form.speedButton(2), Qt::LeftButton);
-        QVERIFY(form.GroupBox1->isVisible() && form.Panel12->isVisible());
-        QVERIFY(!form.GroupBox2->isVisible() && !form.Panel13->isVisible());
-        QCOMPARE(form.Panel12->y(), 37);
+        QVERIFY(form.senderPageBox->isVisible() && form.senderBar->isVisible());
+        QVERIFY(!form.recipientPageBox->isVisible() && !form.recipientBar->isVisible());
+        QCOMPARE(form.senderBar->y(), 37);
     }
 }
 
@@ -91,16 +91,18 @@ void TestMainWindow::recipientButtonReopensTheDatabase()
 {
     DatabaseFolder folder;
     folder.insert(QStringLiteral("inrxx"), {{"", "甲", "地址", "", "", "1", ""}});
-    TForm1 form;
-    QCOMPARE(form.ADOQuery2.recordCount(), 1);
+    MainWindow form;
+    QCOMPARE(form.recipientQuery.recordCount(), 1);
     folder.insert(QStringLiteral("inrxx"), {{"", "乙", "地址", "", "", "2", ""}});
-    form.ADOQuery2.setSql(QStringLiteral("select * from inrxx where 收件人姓名 = ?"), {QStringLiteral("乙")});
-    form.ADOQuery2.open();
-    form.SpeedButton1Click();
-    QCOMPARE(form.ADOQuery2.sql(), QStringLiteral("select * from inrxx"));
-    QCOMPARE(form.ADOQuery2.recordCount(), 2);
-    QCOMPARE(form.recipientPage()->Label31->text(), QStringLiteral("1")); // counters are left as they were
-    QVERIFY(form.recipientPage()->GroupBox5->isVisibleTo(form.GroupBox2));
+    form.recipientQuery.setSql(QStringLiteral("select * from inrxx where 收件人姓名 = ?"),
+                               {QStringLiteral("乙")});
+    form.recipientQuery.open();
+    form.showRecipients();
+    QCOMPARE(form.recipientQuery.sql(), QStringLiteral("select * from inrxx"));
+    QCOMPARE(form.recipientQuery.recordCount(), 2);
+    QCOMPARE(form.recipientPage()->totalCounter->text(),
+             QStringLiteral("1")); // counters are left as they were
+    QVERIFY(form.recipientPage()->addPanel->isVisibleTo(form.recipientPageBox));
 }
 
 void TestMainWindow::hoverHighlight_data()
@@ -136,7 +138,7 @@ void TestMainWindow::hoverHighlight()
     QFETCH(int, white);
     QFETCH(QList<int>, reset);
     DatabaseFolder folder;
-    TForm1 form;
+    MainWindow form;
     const QList<int> all{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 14, 15, 16, 17};
     const QColor marker(1, 2, 3);
     for (int n : all)
@@ -153,12 +155,12 @@ void TestMainWindow::hoverFollowsThePointer()
     // "添 加" stays lit over the recipient bar's background (which resets 14..16 only), and
     // "修 改" then clears it.
     DatabaseFolder folder;
-    TForm1 form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::mouseMove(form.speedButton(9), QPoint(40, 12));
     QCOMPARE(form.panel(10)->color(), QColor(Qt::white));
-    QTest::mouseMove(form.Panel13, QPoint(700, 15));
+    QTest::mouseMove(form.recipientBar, QPoint(700, 15));
     QCOMPARE(form.panel(10)->color(), QColor(Qt::white));
     QTest::mouseMove(form.speedButton(10), QPoint(40, 12));
     QCOMPARE(form.panel(11)->color(), QColor(Qt::white));
@@ -168,24 +170,25 @@ void TestMainWindow::hoverFollowsThePointer()
 void TestMainWindow::helpMenuPositionAndPages()
 {
     DatabaseFolder folder;
-    TForm1 form;
+    MainWindow form;
     form.move(100, 50);
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(100, 50));
     QCOMPARE(form.helpMenuPosition(), QPoint(560, 114));
 
     QList<QUrl> opened;
     form.openUrl = [&](const QUrl &url) { opened << url; };
-    form.N2->trigger();
-    form.N3->trigger();
-    form.N4->trigger();
+    form.helpAction->trigger();
+    form.contactAction->trigger();
+    form.homePageAction->trigger();
     QCOMPARE(opened.size(), 3);
     QVERIFY(opened.at(0).path().endsWith(QLatin1String("/help.htm")));
     QCOMPARE(opened.at(1), opened.at(0));
     QVERIFY(opened.at(2).path().endsWith(QLatin1String("/index.htm")));
     // The status bar tells how to open the help, never a path of the machine.
-    QVERIFY2(form.StatusBar1->text(2).contains(QStringLiteral("帮助主题")), qPrintable(form.StatusBar1->text(2)));
-    QVERIFY(!form.StatusBar1->text(2).contains(QLatin1Char('/')));
-    for (QAction *a : {form.N2, form.N3, form.N4})
+    QVERIFY2(form.statusPanels->text(2).contains(QStringLiteral("帮助主题")),
+             qPrintable(form.statusPanels->text(2)));
+    QVERIFY(!form.statusPanels->text(2).contains(QLatin1Char('/')));
+    for (QAction *a : {form.helpAction, form.contactAction, form.homePageAction})
         QVERIFY(!a->text().contains(QLatin1Char('&')));
 }
 
@@ -193,7 +196,7 @@ void TestMainWindow::helpThatCannotOpenNamesTheFile()
 {
     DatabaseFolder folder;
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     // A missing page, and a page with no program on the PATH to open it.
     const QString missing = folder.path() + QStringLiteral("/nohelp.htm");
     form.openInBrowser(QUrl::fromLocalFile(missing));
@@ -212,16 +215,17 @@ void TestMainWindow::helpThatCannotOpenNamesTheFile()
 void TestMainWindow::clockText()
 {
     DatabaseFolder folder;
-    TForm1 form;
-    QCOMPARE(form.StatusBar1->text(0), QString());
-    QCOMPARE(form.StatusBar1->text(1), QString());
-    QCOMPARE(form.Timer1->interval(), 1000);
-    QVERIFY(form.Timer1->isActive());
-    form.Timer1Timer();
-    QCOMPARE(form.StatusBar1->text(0), QStringLiteral(" 欢迎使用朴桥EMS快递单打印软件！"));
-    static const QRegularExpression pattern(QStringLiteral("^ 今天是：(\\d{4})年(\\d{2})月(\\d{2})日  (\\d{2}):(\\d{2}):(\\d{2})$"));
-    const auto m = pattern.match(form.StatusBar1->text(1));
-    QVERIFY2(m.hasMatch(), qPrintable(form.StatusBar1->text(1)));
+    MainWindow form;
+    QCOMPARE(form.statusPanels->text(0), QString());
+    QCOMPARE(form.statusPanels->text(1), QString());
+    QCOMPARE(form.clockTimer->interval(), 1000);
+    QVERIFY(form.clockTimer->isActive());
+    form.updateClock();
+    QCOMPARE(form.statusPanels->text(0), QStringLiteral(" 欢迎使用朴桥EMS快递单打印软件！"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^ 今天是：(\\d{4})年(\\d{2})月(\\d{2})日  (\\d{2}):(\\d{2}):(\\d{2})$"));
+    const auto m = pattern.match(form.statusPanels->text(1));
+    QVERIFY2(m.hasMatch(), qPrintable(form.statusPanels->text(1)));
     QCOMPARE(m.captured(1).toInt(), QDate::currentDate().year());
     QVERIFY(m.captured(2).toInt() >= 1 && m.captured(2).toInt() <= 12); // month, not minutes
 }
@@ -230,9 +234,9 @@ void TestMainWindow::errorInAClickHandlerIsShownAndTheProgramGoesOn()
 {
     DatabaseFolder folder;
     MessageLog log;
-    TForm1 form;
+    MainWindow form;
     form.show();
-    form.ADOConnection1.close();
+    form.connection.close();
     // Saving the sender with the database closed: the error box, no success message.
     QTest::mouseClick(form.speedButton(2), Qt::LeftButton);
     form.findChild<QLineEdit *>(QStringLiteral("Edit2"))->setText(QStringLiteral("a"));

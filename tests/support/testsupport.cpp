@@ -1,7 +1,7 @@
 #include "testsupport.h"
 
 #include "data/Database.h"
-#include "shell/Messages.h"
+#include "widgets/Messages.h"
 
 namespace testsupport {
 
@@ -26,7 +26,8 @@ void DatabaseFolder::insert(const QString &table, const QVector<QStringList> &ro
         QStringList marks;
         for (int i = 0; i < row.size(); ++i)
             marks << QStringLiteral("?");
-        db::Statement st(c, QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QLatin1Char(','))));
+        db::Statement st(
+            c, QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QLatin1Char(','))));
         for (int i = 0; i < row.size(); ++i)
             st.bind(i + 1, row.at(i));
         st.step();

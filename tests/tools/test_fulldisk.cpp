@@ -2,9 +2,9 @@
 // up to a few kilobytes. Backup, export and PDF must fail with the system's reason, leave the
 // previous file as it was and no temporary file behind; waybillctl must exit non-zero.
 
-#include "backup/DatabaseFiles.h"
 #include "data/CheckedSaveFile.h"
 #include "data/Database.h"
+#include "data/DatabaseFiles.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -21,9 +21,12 @@ namespace {
 
 QStringList person(int i)
 {
-    return {QStringLiteral("单位%1").arg(i), QStringLiteral("收件人%1").arg(i),
-            QStringLiteral("北京市海淀区中关村大街%1号院%1号楼").arg(i), QStringLiteral("100080"),
-            QStringLiteral("010-6212%1").arg(i), QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')),
+    return {QStringLiteral("单位%1").arg(i),
+            QStringLiteral("收件人%1").arg(i),
+            QStringLiteral("北京市海淀区中关村大街%1号院%1号楼").arg(i),
+            QStringLiteral("100080"),
+            QStringLiteral("010-6212%1").arg(i),
+            QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')),
             QStringLiteral("备注%1").arg(i)};
 }
 
@@ -65,9 +68,10 @@ void TestFullDisk::initTestCase()
     if (::geteuid() != 0)
         QSKIP("mounting a small tmpfs needs root (CI runs as root); full-disk writes are not tested");
     QVERIFY(m_mount.isValid());
-    QVERIFY2(run(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                           QStringLiteral("size=2m"), QStringLiteral("tmpfs"), m_mount.path()}),
-             "mount -t tmpfs failed");
+    QVERIFY2(
+        run(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                      QStringLiteral("size=2m"), QStringLiteral("tmpfs"), m_mount.path()}),
+        "mount -t tmpfs failed");
     m_mounted = true;
 }
 
@@ -110,9 +114,10 @@ void TestFullDisk::writeOntoAFullDisk()
     for (int i = 0; i < 800; ++i)
         rows << person(i);
     folder.insert(QStringLiteral("inrxx"), rows);
-    folder.insert(QStringLiteral("outrxx"), {{QStringLiteral("寄件单位"), QStringLiteral("寄件人"), QStringLiteral("寄件地址"),
-                                              QStringLiteral("100000"), QStringLiteral("010"), QStringLiteral("13800000000"),
-                                              QStringLiteral("签名")}});
+    folder.insert(QStringLiteral("outrxx"),
+                  {{QStringLiteral("寄件单位"), QStringLiteral("寄件人"), QStringLiteral("寄件地址"),
+                    QStringLiteral("100000"), QStringLiteral("010"), QStringLiteral("13800000000"),
+                    QStringLiteral("签名")}});
 
     const QString base = m_mount.filePath(QStringLiteral("保存"));
     const QString target = what == QLatin1String("backup") ? base + QStringLiteral(".bak") : base;
