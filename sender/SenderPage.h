@@ -17,7 +17,7 @@ class SenderPage : public QObject
 {
     Q_OBJECT
 public:
-    // Builds the labels and edits inside page (the main window's GroupBox1).
+    // Builds the labels and edits inside page (the main window's sender page box).
     SenderPage(QWidget *page, db::Dataset *senderQuery, QObject *parent = nullptr);
 
     // Fills the edits from the sender query's current row (empty texts when it has none).
