@@ -1,315 +1,19 @@
-#include "data/Database.h"
+#include "data/Dataset.h"
+#include "data/Schema.h"
 
 #include "data/DataFolder.h"
 #include "data/FailureText.h"
 
 #include <QDir>
-#include <QThread>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <sqlite3.h>
 
 #include <unistd.h>
 
 namespace db {
-
-DbError::DbError(const QString &message, int code) : std::runtime_error(message.toStdString()), m_code(code) {}
-
-RowChangedError::RowChangedError() : DbError(QStringLiteral("该记录已被其他用户修改或删除，列表已刷新")) {}
-
-// ---------------------------------------------------------------------------------------------
-// Statement
-
-Statement::Statement(Connection &connection, const QString &sql) : m_connection(connection)
-{
-    if (!connection.isOpen())
-        throw DbError(QStringLiteral("数据库连接未打开"));
-    const QByteArray utf8 = sql.toUtf8();
-    connection.check(sqlite3_prepare_v2(connection.handle(), utf8.constData(), int(utf8.size()), &m_stmt, nullptr));
-}
-
-Statement::~Statement()
-{
-    sqlite3_finalize(m_stmt);
-}
-
-void Statement::bind(int index, const QString &text)
-{
-    // SQLITE_TRANSIENT: SQLite copies the text, so the temporary UTF-16 buffer may go.
-    m_connection.check(sqlite3_bind_text16(m_stmt, index, text.utf16(), int(text.size() * sizeof(char16_t)),
-                                           SQLITE_TRANSIENT));
-}
-
-void Statement::bind(int index, qint64 value)
-{
-    m_connection.check(sqlite3_bind_int64(m_stmt, index, value));
-}
-
-void Statement::bindNull(int index)
-{
-    m_connection.check(sqlite3_bind_null(m_stmt, index));
-}
-
-bool Statement::step()
-{
-    const int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE)
-        return false;
-    // Reset releases the read lock at once, so another connection is not kept waiting.
-    sqlite3_reset(m_stmt);
-    m_connection.check(rc);
-    return false;
-}
-
-void Statement::reset()
-{
-    sqlite3_reset(m_stmt);
-}
-
-int Statement::columnCount() const
-{
-    return sqlite3_column_count(m_stmt);
-}
-
-QString Statement::columnName(int column) const
-{
-    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
-}
-
-QString Statement::text(int column) const
-{
-    const void *p = sqlite3_column_text16(m_stmt, column);
-    if (!p)
-        return QString();
-    const int bytes = sqlite3_column_bytes16(m_stmt, column);
-    return QString(reinterpret_cast<const QChar *>(p), bytes / 2);
-}
-
-qint64 Statement::int64(int column) const
-{
-    return sqlite3_column_int64(m_stmt, column);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Connection
-
-Connection::Connection(QObject *parent) : QObject(parent) {}
-
-Connection::~Connection()
-{
-    if (m_db)
-        sqlite3_close_v2(m_db);
-}
-
-void Connection::check(int rc) const
-{
-    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
-        return;
-    const QString text = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw DbError(failures::databaseText(rc, text, m_path, m_db ? sqlite3_system_errno(m_db) : 0), rc);
-}
-
-namespace {
-
-Connection::BusyHook &busyHook()
-{
-    static Connection::BusyHook hook;
-    return hook;
-}
-
-} // namespace
-
-void Connection::setBusyHook(BusyHook hook)
-{
-    busyHook() = std::move(hook);
-}
-
-int Connection::waitWhileBusy(void *self, int attempt)
-{
-    auto *connection = static_cast<Connection *>(self);
-    if (attempt == 0)
-        connection->m_busyClock.start();
-    if (connection->m_busyClock.elapsed() >= connection->m_busyTimeoutMs)
-        return 0;
-    // Short naps, with the windows painted in between, instead of one long blocking wait.
-    static bool inHook = false;
-    if (busyHook() && !inHook) {
-        inHook = true;
-        busyHook()();
-        inHook = false;
-    }
-    QThread::msleep(25);
-    return 1;
-}
-
-void Connection::open()
-{
-    if (m_db)
-        return;
-    sqlite3 *handle = nullptr;
-    const QByteArray path = QDir::toNativeSeparators(m_path).toUtf8();
-    // Read-write, never create: a missing file is an error, not a new empty database.
-    const int rc = sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const int code = handle ? sqlite3_extended_errcode(handle) : rc;
-        QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
-        const int systemErrno = handle ? sqlite3_system_errno(handle) : 0;
-        sqlite3_close_v2(handle);
-        throw DbError(failures::databaseText(code, text, m_path, systemErrno), rc);
-    }
-    m_db = handle;
-    sqlite3_extended_result_codes(m_db, 1);
-    try {
-        // The key goes in as a quoted SQL literal; it is never part of an error text.
-        QString quoted = m_password;
-        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-        exec(QStringLiteral("PRAGMA key = '%1'").arg(quoted));
-        sqlite3_busy_handler(m_db, &Connection::waitWhileBusy, this);
-        // A wrong key or a foreign file only shows at the first read: check at once. A 0-byte
-        // file would pass as an empty database, so the two tables must be there too.
-        Statement tables(*this, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('outrxx','inrxx')"));
-        tables.step();
-        if (tables.int64(0) < 2)
-            throw DbError(QStringLiteral("数据文件 %1 中缺少 outrxx 或 inrxx 表，它不是本软件的数据文件。"
-                                         "请确认它是本软件的 data.mdb，或从备份恢复数据。")
-                              .arg(QDir::toNativeSeparators(m_path)));
-        tables.reset();
-        // A missing column would only show at the first add or save.
-        requireColumns(*this);
-        // A rollback journal, never WAL: a byte copy of the file is then always a whole database.
-        exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
-        exec(QStringLiteral("PRAGMA synchronous = FULL"));
-        // Keep decrypted pages of a big book in memory: rereads and searches skip the cipher.
-        exec(QStringLiteral("PRAGMA cache_size = -32768"));
-    } catch (...) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        throw;
-    }
-}
-
-void Connection::close()
-{
-    if (!m_db)
-        return;
-    emit aboutToClose();
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
-}
-
-void Connection::exec(const QString &sql)
-{
-    if (!m_db)
-        throw DbError(QStringLiteral("数据库连接未打开"));
-    Statement st(*this, sql);
-    while (st.step()) {
-    }
-}
-
-QString Connection::readOnlyReason() const
-{
-    const QFileInfo file(m_path);
-    const QByteArray path = QFile::encodeName(file.absoluteFilePath());
-    const QByteArray folder = QFile::encodeName(file.absolutePath());
-    if (::access(path.constData(), W_OK) != 0 || (m_db && sqlite3_db_readonly(m_db, "main") == 1))
-        return QStringLiteral("数据库文件 %1 是只读的").arg(QDir::toNativeSeparators(file.absoluteFilePath()));
-    // The rollback journal is created beside the file: a read-only folder refuses every write.
-    if (::access(folder.constData(), W_OK | X_OK) != 0)
-        return QStringLiteral("数据库文件所在的文件夹 %1 是只读的").arg(QDir::toNativeSeparators(file.absolutePath()));
-    return QString();
-}
-
-qint64 Connection::lastInsertRowId() const
-{
-    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
-}
-
-int Connection::changes() const
-{
-    return m_db ? sqlite3_changes(m_db) : 0;
-}
-
-QString connectionPath()
-{
-    return QDir(dataFolder()).filePath(QStringLiteral("data.mdb"));
-}
-
-void requireColumns(Connection &connection)
-{
-    const std::pair<QString, QStringList> tables[] = {{QStringLiteral("outrxx"), senderColumns()},
-                                                      {QStringLiteral("inrxx"), recipientColumns()}};
-    for (const auto &[table, names] : tables) {
-        Statement info(connection, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
-        QStringList present;
-        while (info.step())
-            present << info.text(1);
-        for (const QString &name : names) {
-            if (!present.contains(name))
-                throw DbError(QStringLiteral("数据库文件 %1 的表 %2 缺少列“%3”，无法使用")
-                                  .arg(QDir::toNativeSeparators(connection.path()), table, name));
-        }
-    }
-}
-
-QStringList senderColumns()
-{
-    return {QStringLiteral("单位名称"), QStringLiteral("寄件人姓名"), QStringLiteral("寄件地址"),
-            QStringLiteral("邮政编码"), QStringLiteral("联系电话"),   QStringLiteral("手机号码"),
-            QStringLiteral("签名")};
-}
-
-QStringList recipientColumns()
-{
-    return {QStringLiteral("单位名称"), QStringLiteral("收件人姓名"), QStringLiteral("收件地址"),
-            QStringLiteral("邮政编码"), QStringLiteral("联系电话"),   QStringLiteral("手机号码"),
-            QStringLiteral("备注")};
-}
-
-void createDatabase(const QString &path)
-{
-    if (QFileInfo::exists(path))
-        throw DbError(QStringLiteral("文件已存在，不会覆盖: %1").arg(QDir::toNativeSeparators(path)));
-    sqlite3 *handle = nullptr;
-    const QByteArray native = QDir::toNativeSeparators(path).toUtf8();
-    int rc = sqlite3_open_v2(native.constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
-        QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
-        const int systemErrno = handle ? sqlite3_system_errno(handle) : 0;
-        sqlite3_close_v2(handle);
-        throw DbError(failures::databaseText(rc, text, path, systemErrno), rc);
-    }
-    auto columns = [](const QStringList &names) {
-        QStringList defs;
-        for (const QString &n : names)
-            defs << QStringLiteral("\"%1\" TEXT").arg(n);
-        return defs.join(QStringLiteral(", "));
-    };
-    const QString sql = QStringLiteral("PRAGMA key = '%1';"
-                                       "PRAGMA journal_mode = DELETE;"
-                                       "BEGIN;"
-                                       "CREATE TABLE outrxx (%2);"
-                                       "CREATE TABLE inrxx (%3);"
-                                       "COMMIT;")
-                            .arg(QString::fromLatin1(kDatabasePassword), columns(senderColumns()),
-                                 columns(recipientColumns()));
-    char *err = nullptr;
-    rc = sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &err);
-    if (rc != SQLITE_OK) {
-        const QString text = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
-        const int systemErrno = sqlite3_system_errno(handle);
-        sqlite3_free(err);
-        sqlite3_close_v2(handle);
-        QFile::remove(path);
-        throw DbError(failures::databaseText(rc, text, path, systemErrno), rc);
-    }
-    sqlite3_close_v2(handle);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Dataset
 
 Dataset::Dataset(QObject *parent) : QObject(parent) {}
 
@@ -367,7 +71,8 @@ void Dataset::load()
 {
     // The statement reads "select * from t ..."; asking for the rowid in front lets edits find
     // their row again without any key column in the table.
-    static const QRegularExpression star(QStringLiteral("^\\s*select\\s+\\*"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression star(QStringLiteral("^\\s*select\\s+\\*"),
+                                         QRegularExpression::CaseInsensitiveOption);
     QString sql = m_sql;
     sql.replace(star, QStringLiteral("SELECT rowid, *"));
     Statement st(*m_connection, sql);
@@ -390,7 +95,8 @@ void Dataset::load()
         for (int c = 0; c < n; ++c) {
             const void *p = sqlite3_column_text16(st.handle(), c + 1);
             if (p)
-                row.append(reinterpret_cast<const QChar *>(p), sqlite3_column_bytes16(st.handle(), c + 1) / 2);
+                row.append(reinterpret_cast<const QChar *>(p),
+                           sqlite3_column_bytes16(st.handle(), c + 1) / 2);
             ends.push_back(quint32(row.size()));
             nulls.push_back(p == nullptr);
         }
@@ -406,9 +112,11 @@ bool Dataset::readRow(qint64 rowid, QString &text, std::vector<quint32> &ends, s
 {
     QStringList names;
     for (const QString &f : m_fields)
-        names << QLatin1Char('"') + QString(f).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-    Statement st(*m_connection,
-                 QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(names.join(QLatin1Char(',')), quotedTable()));
+        names << QLatin1Char('"') + QString(f).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+                     QLatin1Char('"');
+    Statement st(
+        *m_connection,
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(names.join(QLatin1Char(',')), quotedTable()));
     st.bind(1, rowid);
     if (!st.step())
         return false;
@@ -427,7 +135,8 @@ bool Dataset::readRow(qint64 rowid, QString &text, std::vector<quint32> &ends, s
 
 QString Dataset::quotedTable() const
 {
-    return QLatin1Char('"') + QString(m_table).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+    return QLatin1Char('"') + QString(m_table).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
 }
 
 QString Dataset::sameRowCondition() const
@@ -436,7 +145,8 @@ QString Dataset::sameRowCondition() const
     // affinity still matches what the user saw.
     QString sql = QStringLiteral("rowid=?");
     for (const QString &f : m_fields)
-        sql += QStringLiteral(" AND CAST(\"%1\" AS TEXT) IS ?").arg(QString(f).replace(QLatin1Char('"'), QLatin1String("\"\"")));
+        sql += QStringLiteral(" AND CAST(\"%1\" AS TEXT) IS ?")
+                   .arg(QString(f).replace(QLatin1Char('"'), QLatin1String("\"\"")));
     return sql;
 }
 
@@ -730,8 +440,9 @@ void Dataset::post()
             sets << quoteName(c) + QStringLiteral("=?");
         WriteTransaction transaction(*m_connection);
         {
-            Statement st(*m_connection, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                            .arg(quotedTable(), sets.join(QLatin1Char(',')), sameRowCondition()));
+            Statement st(*m_connection,
+                         QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                             .arg(quotedTable(), sets.join(QLatin1Char(',')), sameRowCondition()));
             int i = 1;
             for (const QString &v : values)
                 st.bind(i++, v);
@@ -763,7 +474,8 @@ void Dataset::deleteCurrent()
         throw DbError(QStringLiteral("没有可删除的记录"));
     const int row = m_current;
     {
-        Statement st(*m_connection, QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedTable(), sameRowCondition()));
+        Statement st(*m_connection,
+                     QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedTable(), sameRowCondition()));
         bindSameRow(st, 1, row);
         st.step();
     }
@@ -773,8 +485,10 @@ void Dataset::deleteCurrent()
     const size_t n = size_t(fieldCount());
     m_rowids.erase(m_rowids.begin() + row);
     m_rowText.erase(m_rowText.begin() + row);
-    m_ends.erase(m_ends.begin() + ptrdiff_t(size_t(row) * n), m_ends.begin() + ptrdiff_t(size_t(row + 1) * n));
-    m_nulls.erase(m_nulls.begin() + ptrdiff_t(size_t(row) * n), m_nulls.begin() + ptrdiff_t(size_t(row + 1) * n));
+    m_ends.erase(m_ends.begin() + ptrdiff_t(size_t(row) * n),
+                 m_ends.begin() + ptrdiff_t(size_t(row + 1) * n));
+    m_nulls.erase(m_nulls.begin() + ptrdiff_t(size_t(row) * n),
+                  m_nulls.begin() + ptrdiff_t(size_t(row + 1) * n));
     emit rowRemoved(row);
     const int newCurrent = m_rowids.empty() ? -1 : std::min(row, recordCount() - 1);
     m_current = -2;
@@ -783,7 +497,8 @@ void Dataset::deleteCurrent()
 
 // ---------------------------------------------------------------------------------------------
 
-void runOpenSequence(Connection &connection, Dataset &senderQuery, Dataset &recipientQuery, bool closeConnectionFirst)
+void runOpenSequence(Connection &connection, Dataset &senderQuery, Dataset &recipientQuery,
+                     bool closeConnectionFirst)
 {
     if (closeConnectionFirst)
         connection.close();
